@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The line settings kept under Software\VELORCOM, as the main dialog and the
+// tab control use them to open the port.
+struct PortSettings
+{
+    int port = 1;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+    int baud = 9600;
+    int doorBaud = 9600;   // the main board's rate when comdoorbaud is missing
+    QString specialCode;   // empty when specialcode is missing
+};
+
+// Reads the settings key. Returns false when the key does not exist; a
+// comwhole that is too short or has no port digit, and a missing or
+// non-numeric combaud, fall back to COM1, N, 8, 1 and 9600.
+bool ReadPortSettings(PortSettings& settings);
+
+// The registry key the settings live under.
+extern const char* const kSettingsKey;

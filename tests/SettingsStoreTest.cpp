@@ -1,0 +1,98 @@
+#include "settings/PortSettings.h"
+#include "settings/SettingsStore.h"
+#include "tests/TempConfigHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsTest : public ::testing::Test
+{
+protected:
+    void WriteValues(std::initializer_list<std::pair<const char*, const char*>> values)
+    {
+        CSettingsStore store(HKEY_CURRENT_USER);
+        ASSERT_TRUE(store.OpenKey("Software"));
+        ASSERT_TRUE(store.CreateKey("VELORCOM"));
+        for (const auto& [name, text] : values)
+            ASSERT_TRUE(store.WriteString(name, text));
+    }
+
+    CTempConfigHome home;
+};
+
+TEST_F(SettingsTest, KeysAreFoldersAndValuesAreFiles)
+{
+    CSettingsStore store(HKEY_CURRENT_USER);
+    EXPECT_FALSE(store.OpenKey("Software\\VELORCOM")) << "nothing exists yet";
+    ASSERT_TRUE(store.OpenKey("Software")) << "the top key always exists";
+    ASSERT_TRUE(store.CreateKey("VELORCOM"));
+    EXPECT_TRUE(store.WriteString("comwhole", "2E71"));
+
+    QFile file(CSettingsStore::RootFolder() + "/Software/VELORCOM/comwhole");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "2E71");
+
+    QString text = "unchanged";
+    EXPECT_FALSE(store.ReadString("combaud", text));
+    EXPECT_EQ(text, "unchanged");
+    EXPECT_TRUE(store.ReadString("comwhole", text));
+    EXPECT_EQ(text, "2E71");
+
+    store.CloseKey();
+    store.CloseKey();
+    EXPECT_FALSE(store.ReadString("comwhole", text)) << "a closed store holds no key";
+}
+
+TEST_F(SettingsTest, ValueNamesCannotLeaveTheKey)
+{
+    CSettingsStore store(HKEY_CURRENT_USER);
+    ASSERT_TRUE(store.CreateKey("Software\\VELORCOM"));
+    EXPECT_FALSE(store.WriteString("../escape", "x"));
+    EXPECT_FALSE(store.CreateKey(".."));
+    QString text;
+    EXPECT_FALSE(store.ReadString("..", text));
+}
+
+TEST_F(SettingsTest, PortSettingsFromStoredValues)
+{
+    PortSettings settings;
+    EXPECT_FALSE(ReadPortSettings(settings)) << "missing key";
+
+    WriteValues({{"comwhole", "2E71"}, {"combaud", "19200"}, {"specialcode", "L"}});
+    ASSERT_TRUE(ReadPortSettings(settings));
+    EXPECT_EQ(settings.port, 2);
+    EXPECT_EQ(settings.parity, 'E');
+    EXPECT_EQ(settings.dataBits, 7);
+    EXPECT_EQ(settings.stopBits, 1);
+    EXPECT_EQ(settings.baud, 19200);
+    EXPECT_EQ(settings.doorBaud, 19200) << "door machine runs at the main board's rate without comdoorbaud";
+    EXPECT_EQ(settings.specialCode, "L");
+
+    WriteValues({{"comdoorbaud", "38400"}});
+    ASSERT_TRUE(ReadPortSettings(settings));
+    EXPECT_EQ(settings.doorBaud, 38400);
+}
+
+TEST_F(SettingsTest, BrokenValuesFallBackToDefaults)
+{
+    for (const char* comwhole : {"3O", "", "xN81", "0N81"}) {
+        WriteValues({{"comwhole", comwhole}, {"combaud", "fast"}});
+        PortSettings settings;
+        ASSERT_TRUE(ReadPortSettings(settings));
+        EXPECT_EQ(settings.port, 1) << comwhole;
+        EXPECT_EQ(settings.parity, 'N') << comwhole;
+        EXPECT_EQ(settings.dataBits, 8) << comwhole;
+        EXPECT_EQ(settings.stopBits, 1) << comwhole;
+        EXPECT_EQ(settings.baud, 9600) << comwhole;
+    }
+    QFile::remove(CSettingsStore::RootFolder() + "/Software/VELORCOM/combaud");
+    PortSettings settings;
+    ASSERT_TRUE(ReadPortSettings(settings));
+    EXPECT_EQ(settings.baud, 9600);
+    EXPECT_TRUE(settings.specialCode.isEmpty());
+}
+
+} // namespace
