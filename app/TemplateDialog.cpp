@@ -1,0 +1,69 @@
+#include "app/TemplateDialog.h"
+
+#include "app/DataExchange.h"
+#include "app/TemplateLoader.h"
+#include "res/DialogTemplates.h"
+
+#include <QPushButton>
+
+namespace {
+
+constexpr int kOkId = 1;
+constexpr int kCancelId = 2;
+
+} // namespace
+
+CTemplateDialog::CTemplateDialog(int templateId, QWidget* parent) : QDialog(parent)
+{
+    const DialogTemplate& dialogTemplate = FindDialogTemplate(templateId);
+    CTemplateLoader loader(dialogTemplate);
+    loader.Build(this);
+    setFixedSize(loader.DialogSize());
+    if (dialogTemplate.style & DialogNoCaption)
+        setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    if (auto* ok = Control<QPushButton>(this, kOkId))
+        connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    if (auto* cancel = Control<QPushButton>(this, kCancelId))
+        connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+}
+
+bool CTemplateDialog::UpdateData(bool saveAndValidate)
+{
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+void CTemplateDialog::reject()
+{
+    OnCancel();
+}
+
+void CTemplateDialog::OnInitDialog()
+{
+    UpdateData(false);
+}
+
+void CTemplateDialog::OnOK()
+{
+    if (UpdateData(true))
+        QDialog::accept();
+}
+
+void CTemplateDialog::OnCancel()
+{
+    QDialog::reject();
+}
+
+void CTemplateDialog::DoDataExchange(CDataExchange&)
+{
+}
+
+void CTemplateDialog::showEvent(QShowEvent* event)
+{
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}

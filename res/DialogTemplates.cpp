@@ -1,0 +1,26 @@
+#include "res/DialogTemplates.h"
+
+#include <map>
+
+namespace {
+
+std::map<int, DialogTemplate> BuildTable()
+{
+    std::map<int, DialogTemplate> table;
+    for (DialogTemplate t : {
+             MakeTemplate102(),
+             MakeTemplate158(),
+         })
+        table.emplace(t.id, std::move(t));
+    return table;
+}
+
+} // namespace
+
+const DialogTemplate& FindDialogTemplate(int id)
+{
+    static const std::map<int, DialogTemplate> table = BuildTable();
+    static const DialogTemplate empty;
+    const auto found = table.find(id);
+    return found == table.end() ? empty : found->second;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/DialogTemplate.h"
+
+// The program's dialog templates, found by template id. Each template is made
+// in its own source file res/Template<N>.cpp.
+const DialogTemplate& FindDialogTemplate(int id);
+
+DialogTemplate MakeTemplate102();
+DialogTemplate MakeTemplate158();
