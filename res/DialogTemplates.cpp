@@ -9,6 +9,7 @@ std::map<int, DialogTemplate> BuildTable()
     std::map<int, DialogTemplate> table;
     for (DialogTemplate t : {
              MakeTemplate102(),
+             MakeTemplate133(),
              MakeTemplate158(),
          })
         table.emplace(t.id, std::move(t));

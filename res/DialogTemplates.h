@@ -7,4 +7,5 @@
 const DialogTemplate& FindDialogTemplate(int id);
 
 DialogTemplate MakeTemplate102();
+DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate158();
