@@ -1,0 +1,441 @@
+#include "link/PortChannel.h"
+
+#include "app/MessageBox.h"
+#include "link/Exchange.h"
+#include "link/FrameBuffer.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+CPortChannel g_port;
+
+namespace {
+
+constexpr int kReadPolls = 20;
+constexpr int kReadPollIntervalMs = 80;
+constexpr auto kCloseStep = std::chrono::milliseconds(1000);
+// While an exchange keeps arriving bytes for Read, the device stays readable;
+// the monitor thread then looks again this often instead of waking on it.
+constexpr int kHoldRecheckMs = 20;
+
+const char kErrorCaption[] = "Application Error";
+
+struct BaudRate
+{
+    int baud;
+    speed_t speed;
+};
+
+const BaudRate kBaudRates[] = {
+    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
+    {576000, B576000}, {921600, B921600}, {1000000, B1000000},
+};
+
+// B0 for a rate the line cannot run at.
+speed_t SpeedFor(int baud)
+{
+    for (const BaudRate& rate : kBaudRates)
+        if (rate.baud == baud)
+            return rate.speed;
+    return B0;
+}
+
+// 0 for a character size the line does not have.
+tcflag_t CharacterSize(int dataBits)
+{
+    switch (dataBits) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    case 8: return CS8;
+    default: return 0;
+    }
+}
+
+void ShowError(const QString& text)
+{
+    VelorMessageBox(text, MB_OK | MB_ICONERROR, kErrorCaption);
+}
+
+bool OnUserInterfaceThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+void SignalEvent(int fd)
+{
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(fd, &one, sizeof one);
+}
+
+void ResetEvent(int fd)
+{
+    uint64_t count = 0;
+    [[maybe_unused]] const ssize_t got = read(fd, &count, sizeof count);
+}
+
+// Waits until one of the descriptors is readable; returns the first readable index.
+int WaitReadable(pollfd* fds, int count, int timeoutMs = -1)
+{
+    for (;;) {
+        const int ready = poll(fds, count, timeoutMs);
+        if (ready == 0)
+            return -1;
+        if (ready > 0)
+            break;
+        if (errno != EINTR)
+            return -1;
+    }
+    for (int i = 0; i < count; ++i)
+        if (fds[i].revents)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+// The hand-over of one byte to the owner: the monitor thread posts the call to
+// the owner's thread and waits for `done` or for the shutdown event. A shutdown
+// cancels calls still queued, so no byte reaches the owner after Close or Open.
+struct CPortChannel::Handoff
+{
+    Handoff() : done(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~Handoff()
+    {
+        if (done >= 0)
+            close(done);
+    }
+    std::atomic<bool> cancelled{false};
+    const int done;
+};
+
+CPortChannel::CPortChannel() = default;
+
+CPortChannel::~CPortChannel()
+{
+    StopMonitor();
+    std::lock_guard lock(m_lock);
+    CloseDevice();
+}
+
+QString CPortChannel::DevicePath(int portNumber)
+{
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configHome.isEmpty())
+        configHome = qEnvironmentVariable("HOME") + "/.config";
+    const QString configured = QString("%1/velor/ports/COM%2").arg(configHome).arg(portNumber);
+    // A dangling link still names the port the user chose; opening it then
+    // fails with that path rather than silently trying a built-in port.
+    const QFileInfo entry(configured);
+    if (entry.exists() || entry.isSymLink())
+        return configured;
+    return QString("/dev/ttyS%1").arg(portNumber - 1);
+}
+
+int CPortChannel::Open(QObject* owner, int portNumber, int baud, char parity, int dataBits,
+                       int stopBits, unsigned eventMask)
+{
+    StopMonitor();
+    m_owner = owner;
+    m_portNumber = portNumber;
+    m_eventMask = eventMask;
+
+    ConfigFailure failure;
+    {
+        std::lock_guard lock(m_lock);
+        CloseDevice();
+        if (!OpenDevice(DevicePath(portNumber)))
+            return 0;
+        failure = Configure(baud, parity, dataBits, stopBits);
+        tcflush(m_fd, TCIOFLUSH);
+    }
+    // Reported outside the lock: the box runs its own event loop.
+    if (failure.operation)
+        ReportError(failure.operation, failure.error);
+    StartMonitor();
+    return 1;
+}
+
+bool CPortChannel::OpenDevice(const QString& path)
+{
+    m_lastOpenDevice = path;
+    m_lastOpenErrno = 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_lastOpenErrno = errno;
+        return false;
+    }
+    // Not shared: the lock refuses every second opener of the device, the
+    // exclusive mode also refuses other programs that do not lock.
+    if (flock(fd, LOCK_EX | LOCK_NB) < 0) {
+        m_lastOpenErrno = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        return false;
+    }
+    ioctl(fd, TIOCEXCL);
+    m_termiosSaved = tcgetattr(fd, &m_savedTermios) == 0;
+    m_fd = fd;
+    m_vanished = false;
+    return true;
+}
+
+CPortChannel::ConfigFailure CPortChannel::Configure(int baud, char parity, int dataBits, int stopBits)
+{
+    termios tio{};
+    if (tcgetattr(m_fd, &tio) < 0)
+        return {"GetCommState()", errno};
+    const speed_t speed = SpeedFor(baud);
+    const tcflag_t size = CharacterSize(dataBits);
+    const bool knownParity = parity == 'N' || parity == 'O' || parity == 'E';
+    if (speed == B0 || size == 0 || !knownParity || (stopBits != 1 && stopBits != 2))
+        return {"BuildCommDCB()", EINVAL};
+
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    tio.c_cflag |= size | CLOCAL | CREAD;
+    if (parity != 'N')
+        tio.c_cflag |= PARENB | (parity == 'O' ? PARODD : 0);
+    if (stopBits == 2)
+        tio.c_cflag |= CSTOPB;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    if (tcsetattr(m_fd, TCSANOW, &tio) < 0)
+        return {"SetCommState()", errno};
+    return {};
+}
+
+void CPortChannel::CloseDevice()
+{
+    if (m_fd < 0)
+        return;
+    if (m_termiosSaved)
+        tcsetattr(m_fd, TCSANOW, &m_savedTermios);
+    ioctl(m_fd, TIOCNXCL);
+    ::close(m_fd); // also releases the lock
+    m_fd = -1;
+    m_termiosSaved = false;
+}
+
+void CPortChannel::Close()
+{
+    while (m_threadAlive) {
+        RequestShutdown();
+        std::this_thread::sleep_for(kCloseStep);
+    }
+    JoinMonitor();
+    std::lock_guard lock(m_lock);
+    CloseDevice();
+}
+
+bool CPortChannel::Write(const char* buffer, int length)
+{
+    ssize_t written = 0;
+    int error = 0;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_fd < 0)
+            return false;
+        // Bytes still waiting from an earlier request are discarded, so every
+        // exchange starts with empty queues.
+        tcflush(m_fd, TCIOFLUSH);
+        written = write(m_fd, buffer, length);
+        error = errno;
+    }
+    // A full output queue is not an error: the driver sends what it has.
+    if (written < 0 && error != EAGAIN)
+        ReportVanished("WriteFile()", error);
+    return written == length;
+}
+
+int CPortChannel::Read(char* buffer, int maxCount)
+{
+    // The monitor thread leaves the device alone while a reply is collected here.
+    m_reading = true;
+    int stored = 0;
+    for (int poll = 0; maxCount > 0 && poll < kReadPolls; ++poll) {
+        CExchange::Sleep(kReadPollIntervalMs);
+        const int got = ReadPoll(buffer, stored, maxCount);
+        stored += got;
+        const bool endOfFrame = memchr(buffer, ETX, stored) != nullptr;
+        const bool full = stored == kFrameBufferSize - 1;
+        if (endOfFrame || got == maxCount || full)
+            break;
+    }
+    buffer[stored] = 0;
+    m_reading = false;
+    return stored;
+}
+
+int CPortChannel::ReadPoll(char* buffer, int stored, int maxCount)
+{
+    std::lock_guard lock(m_lock);
+    int queued = 0;
+    if (m_fd < 0 || ioctl(m_fd, FIONREAD, &queued) < 0)
+        return 0;
+    const int request = std::min({queued, maxCount, kFrameBufferSize - 1 - stored});
+    if (request <= 0)
+        return 0;
+    const ssize_t got = read(m_fd, buffer + stored, request);
+    return got > 0 ? static_cast<int>(got) : 0;
+}
+
+void CPortChannel::StartMonitor()
+{
+    m_shutdownEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_handoff = std::make_shared<Handoff>();
+    if (m_shutdownEvent < 0 || m_handoff->done < 0)
+        return; // no descriptors left: the port works for exchanges only
+    m_threadAlive = 1;
+    m_thread = std::thread(&CPortChannel::MonitorThread, this, m_handoff);
+}
+
+void CPortChannel::RequestShutdown()
+{
+    if (m_handoff)
+        m_handoff->cancelled = true;
+    if (m_shutdownEvent >= 0)
+        SignalEvent(m_shutdownEvent);
+}
+
+void CPortChannel::JoinMonitor()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    if (m_shutdownEvent >= 0)
+        ::close(m_shutdownEvent);
+    m_shutdownEvent = -1;
+    m_handoff.reset();
+}
+
+void CPortChannel::StopMonitor()
+{
+    RequestShutdown();
+    JoinMonitor();
+}
+
+void CPortChannel::MonitorThread(std::shared_ptr<Handoff> handoff)
+{
+    {
+        std::lock_guard lock(m_lock);
+        tcflush(m_fd, TCIOFLUSH);
+    }
+    bool holding = false; // bytes wait in the queue for an exchange's Read
+    for (;;) {
+        pollfd fds[2] = {{m_shutdownEvent, POLLIN, 0}, {m_fd, POLLIN, 0}};
+        const int ready = WaitReadable(fds, holding ? 1 : 2, holding ? kHoldRecheckMs : -1);
+        if (ready == 0)
+            break;
+        if (holding) {
+            holding = false;
+            continue;
+        }
+        if (ready < 0 || (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            ReportVanished("ReadFile()", EIO);
+            WaitForShutdown();
+            break;
+        }
+        if (ExchangeRunning()) {
+            holding = true;
+            continue;
+        }
+        if (!ReceiveChars(handoff)) {
+            WaitForShutdown();
+            break;
+        }
+    }
+    m_threadAlive = 0;
+}
+
+void CPortChannel::WaitForShutdown() const
+{
+    pollfd fds[1] = {{m_shutdownEvent, POLLIN, 0}};
+    while (WaitReadable(fds, 1) != 0) {
+    }
+}
+
+bool CPortChannel::ReceiveChars(const std::shared_ptr<Handoff>& handoff)
+{
+    while (!ExchangeRunning()) {
+        unsigned char byte = 0;
+        ssize_t got = 0;
+        int error = 0;
+        {
+            std::lock_guard lock(m_lock);
+            got = read(m_fd, &byte, 1);
+            error = errno;
+        }
+        if (got < 0 && (error == EAGAIN || error == EINTR))
+            return true; // queue empty
+        if (got != 1) {
+            ReportVanished("ReadFile()", got == 0 ? EIO : error);
+            return false;
+        }
+        if (m_owner && !Deliver(handoff, byte))
+            return false;
+    }
+    return true;
+}
+
+bool CPortChannel::Deliver(const std::shared_ptr<Handoff>& handoff, unsigned char byte)
+{
+    QObject* owner = m_owner;
+    const int portNumber = m_portNumber;
+    QMetaObject::invokeMethod(
+        owner,
+        [this, handoff, owner, byte, portNumber] {
+            // Runs on the owner's thread, which is also the one that closes,
+            // reopens and destroys the channel: not cancelled means alive.
+            // A byte that waited while an exchange began is dropped: the
+            // exchange's write discards such input anyway.
+            if (!handoff->cancelled && !ExchangeRunning())
+                QMetaObject::invokeMethod(owner, "OnCommRxChar", Qt::DirectConnection,
+                                          Q_ARG(int, byte), Q_ARG(int, portNumber));
+            SignalEvent(handoff->done);
+        },
+        Qt::QueuedConnection);
+
+    pollfd fds[2] = {{m_shutdownEvent, POLLIN, 0}, {handoff->done, POLLIN, 0}};
+    if (WaitReadable(fds, 2) != 1)
+        return false;
+    ResetEvent(handoff->done);
+    return true;
+}
+
+void CPortChannel::ReportVanished(const char* operation, int error)
+{
+    // A device that went away (adapter pulled) is reported once; the next
+    // Open starts afresh.
+    if (!m_vanished.exchange(true))
+        ReportError(operation, error);
+}
+
+void CPortChannel::ReportError(const char* operation, int error) const
+{
+    const char* reason = strerrordesc_np(error);
+    const QString text = QString::asprintf("WARNING:  %s Failed with the following error: \n%s\nPort: %d\n",
+                                           operation, reason ? reason : "Unknown error", m_portNumber);
+    if (OnUserInterfaceThread())
+        ShowError(text);
+    else if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, [text] { ShowError(text); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <termios.h>
+#include <thread>
+
+class QObject;
+
+// One received byte for the owner window (WM_USER + 7). On this system it is
+// delivered as a call of the owner's invokable OnCommRxChar(int byte, int portNumber).
+constexpr int WM_COMM_RXCHAR = 0x0407;
+
+// The serial port to the controller. The user-interface thread opens, writes
+// and reads it; a monitor thread waits for arriving bytes and, while no
+// exchange keeps them for Read (m_busy is 0), hands each one to the owner on
+// the owner's thread and waits until the owner has handled it.
+class CPortChannel
+{
+public:
+    CPortChannel();
+    virtual ~CPortChannel();
+
+    CPortChannel(const CPortChannel&) = delete;
+    CPortChannel& operator=(const CPortChannel&) = delete;
+
+    // Returns 1 when the device was opened (even if configuring it reported an
+    // error), 0 when it could not be opened (nothing is reported then; see
+    // LastOpenDevice and LastOpenErrno). parity is 'N', 'O' or 'E'.
+    int Open(QObject* owner, int portNumber, int baud, char parity, int dataBits, int stopBits,
+             unsigned eventMask);
+    // Discards both queues, then writes; true when all bytes went out at once.
+    bool Write(const char* buffer, int length);
+    // Collects one reply into buffer (the buffer of g_reply): up to 20 polls
+    // 80 ms apart, stopping at an ETX received in this call or when one poll
+    // delivered maxCount bytes. NUL-terminates after the stored bytes and
+    // returns their count; the rest of the buffer keeps its contents.
+    int Read(char* buffer, int maxCount);
+    // Ends the monitor thread (waiting in steps of one second) and closes the device.
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Device of the last Open and the errno that made it fail (0 when it succeeded).
+    QString LastOpenDevice() const { return m_lastOpenDevice; }
+    int LastOpenErrno() const { return m_lastOpenErrno; }
+
+    // ${XDG_CONFIG_HOME:-$HOME/.config}/velor/ports/COMn when that entry
+    // exists, otherwise /dev/ttyS<n-1>.
+    static QString DevicePath(int portNumber);
+
+    // 1 while an exchange reads its reply itself: arriving bytes then stay in
+    // the queue for Read and nothing is handed to the owner.
+    std::atomic<int> m_busy{0};
+
+private:
+    struct Handoff;
+    // The configuration step that failed (none when operation is null).
+    struct ConfigFailure
+    {
+        const char* operation = nullptr;
+        int error = 0;
+    };
+
+    bool OpenDevice(const QString& path);
+    ConfigFailure Configure(int baud, char parity, int dataBits, int stopBits);
+    void CloseDevice();
+
+    void StartMonitor();
+    void RequestShutdown();
+    void JoinMonitor();
+    // Ends the monitor thread without pausing (Open, destruction).
+    void StopMonitor();
+    void MonitorThread(std::shared_ptr<Handoff> handoff);
+    // Hands the queued bytes to the owner one by one; false when the thread must end.
+    bool ReceiveChars(const std::shared_ptr<Handoff>& handoff);
+    bool Deliver(const std::shared_ptr<Handoff>& handoff, unsigned char byte);
+    bool ExchangeRunning() const { return m_busy.load() != 0 || m_reading.load(); }
+    // Waits for the shutdown event alone, so a dead device costs no CPU.
+    void WaitForShutdown() const;
+
+    int ReadPoll(char* buffer, int stored, int maxCount);
+    void ReportError(const char* operation, int error) const;
+    void ReportVanished(const char* operation, int error);
+
+    std::thread m_thread;
+    std::mutex m_lock;                    // device access: configuration, writes, reads
+    int m_fd = -1;
+    int m_shutdownEvent = -1;             // eventfd; readable once shutdown is requested
+    std::shared_ptr<Handoff> m_handoff;   // the running monitor thread's hand-over to the owner
+    QObject* m_owner = nullptr;
+    int m_portNumber = 0;
+    unsigned m_eventMask = 0;
+    termios m_savedTermios{};
+    bool m_termiosSaved = false;
+    std::atomic<int> m_threadAlive{0};
+    std::atomic<bool> m_reading{false};   // Read is collecting a reply
+    std::atomic<bool> m_vanished{false};  // the device went away; reported once
+    QString m_lastOpenDevice;
+    int m_lastOpenErrno = 0;
+};
+
+extern CPortChannel g_port;
