@@ -1,0 +1,19 @@
+#pragma once
+
+#include "link/PortChannel.h"
+
+// Keeps g_port.m_busy at 1 for the scope's life, so that the replies of a
+// chain of exchanges stay in the queue for Read instead of reaching the owner.
+// Scopes nest: the end of a scope restores the value its start found.
+class CBusyScope
+{
+public:
+    CBusyScope() : m_previous(g_port.m_busy.exchange(1)) {}
+    ~CBusyScope() { g_port.m_busy = m_previous; }
+
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    int m_previous;
+};

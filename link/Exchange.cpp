@@ -1,0 +1,125 @@
+#include "link/Exchange.h"
+
+#include "link/BusyScope.h"
+#include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// The reply character at pos, or NUL when this read did not reach it.
+char ReplyChar(int count, int pos)
+{
+    return pos < count ? g_reply.Data()[pos] : 0;
+}
+
+bool LettersMatch(int count)
+{
+    return ReplyChar(count, 3) == g_request.Letter1() && ReplyChar(count, 4) == g_request.Letter2();
+}
+
+bool AckPresent(int count, int ackPos)
+{
+    return ackPos == 0 || ReplyChar(count, ackPos) == 'F';
+}
+
+bool OnUserInterfaceThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+} // namespace
+
+bool AcceptNone(int)
+{
+    return true;
+}
+
+bool AcceptCount(int count)
+{
+    return count > 0;
+}
+
+bool AcceptLetters(int count)
+{
+    return count > 0 && LettersMatch(count);
+}
+
+bool AcceptLettersAck(int count, int ackPos)
+{
+    return AcceptLetters(count) && AckPresent(count, ackPos);
+}
+
+bool AcceptValidFrameLetters(int count, int ackPos)
+{
+    return AcceptLettersAck(count, ackPos) && g_reply.IsValidFrame();
+}
+
+bool AcceptNotRefused(int count, int ackPos)
+{
+    const bool refused = LettersMatch(count) && !AckPresent(count, ackPos);
+    return count > 0 && !refused;
+}
+
+bool Accepts(Acceptance test, int count, int ackPos)
+{
+    switch (test) {
+    case Acceptance::None: return AcceptNone(count);
+    case Acceptance::Count: return AcceptCount(count);
+    case Acceptance::Letters: return AcceptLetters(count);
+    case Acceptance::LettersAck: return AcceptLettersAck(count, ackPos);
+    case Acceptance::ValidFrameLetters: return AcceptValidFrameLetters(count, ackPos);
+    case Acceptance::NotRefused: return AcceptNotRefused(count, ackPos);
+    }
+    return false;
+}
+
+bool CExchange::Run(const Request& request)
+{
+    CBusyScope busy;
+    for (int attempt = 0; attempt < request.attempts; ++attempt) {
+        Sleep(request.pauseBeforeMs);
+        request.build();
+        g_port.Write(g_request.Data(), g_request.Length());
+        Sleep(request.waitMs);
+        const int count = g_port.Read(g_reply.Data(), request.maxCount);
+        if (Accepts(request.test, count, request.ackPos))
+            return true;
+    }
+    return false;
+}
+
+void CExchange::Send(const std::function<void()>& build)
+{
+    build();
+    g_port.Write(g_request.Data(), g_request.Length());
+}
+
+void CExchange::Sleep(int ms)
+{
+    if (ms <= 0)
+        return;
+    if (!OnUserInterfaceThread()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    // A local event loop that leaves user input queued: paint and window
+    // system events, timers and cross-thread calls are served meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 left = ms; left > 0; left = ms - clock.elapsed()) {
+        QEventLoop loop;
+        QTimer::singleShot(std::chrono::milliseconds(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        if (loop.exec(QEventLoop::ExcludeUserInputEvents) < 0) // the application is quitting
+            std::this_thread::sleep_for(std::chrono::milliseconds(left));
+    }
+}
