@@ -1,0 +1,180 @@
+#include "params/FaultPage.h"
+
+#include "app/ListView.h"
+#include "app/MessageBox.h"
+#include "app/TemplateLoader.h"
+#include "app/WaitCursor.h"
+#include "link/BusyScope.h"
+#include "link/Exchange.h"
+#include "link/FrameBuffer.h"
+#include "params/ParamCatalogue.h"
+
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kTemplateId = 133;
+constexpr int kListId = 1032;
+constexpr int kResetButtonId = 1002;
+constexpr int kRefreshButtonId = 1003;
+
+constexpr int kAddress = 0xFF;
+// A record-0 reply of this length or more comes from the long-record generation.
+constexpr int kLongRecordReplyLength = 23;
+
+// Where a fault record's fields stand in the A1 reply of one generation.
+struct RecordLayout
+{
+    int recordCount;
+    int numberPos;
+    int numberDigits; // the record number's hex digits
+    int codePos;      // two hex digits
+    int floorPos;     // two hex digits; -1: the record has no floor
+    int timePos;
+    const char* timePattern; // '#' takes the next time stamp character
+};
+
+constexpr RecordLayout kLongRecord{20, 5, 2, 7, 9, 11, "##-##-## ##:##"};
+constexpr RecordLayout kShortRecord{16, 5, 1, 6, -1, 8, "########"};
+
+const RecordLayout& LayoutOf(bool longFormat)
+{
+    return longFormat ? kLongRecord : kShortRecord;
+}
+
+// The request for fault record `number`: a byte on the long-record generation
+// (and for the probe), the single hex digit of the number on the short one.
+CExchange::Request RecordRequest(int number, bool longForm)
+{
+    return {.build = [number, longForm] {
+                if (longForm)
+                    g_request.BuildByteArg(kAddress, 'A', '1', number);
+                else
+                    g_request.BuildCharArg(kAddress, 'A', '1', "0123456789ABCDEF"[number & 0x0F]);
+            },
+            .waitMs = 50,
+            .maxCount = 80,
+            .test = Acceptance::Letters,
+            .attempts = 2};
+}
+
+// Record 0 in the long form, once; any answer tells the generation by its length.
+CExchange::Request ProbeRequest()
+{
+    CExchange::Request probe = RecordRequest(0, true);
+    probe.test = Acceptance::Count;
+    probe.attempts = 1;
+    return probe;
+}
+
+CExchange::Request ResetRequest()
+{
+    return {.build = [] { g_request.BuildCharArg(kAddress, 'F', 'R', '2'); },
+            .waitMs = 50,
+            .maxCount = 20,
+            .test = Acceptance::LettersAck,
+            .ackPos = 6};
+}
+
+int ReplyHex(int pos, int digits)
+{
+    const char* text = g_reply.Data() + pos;
+    return digits == 1 ? ParseHex1(text) : ParseHex2(text);
+}
+
+QString FormatTime(const char* stamp, const char* pattern)
+{
+    QString text;
+    for (const char* p = pattern; *p; ++p)
+        text += QLatin1Char(*p == '#' ? *stamp++ : *p);
+    return text;
+}
+
+} // namespace
+
+CFaultPage::CFaultPage(QWidget* parent)
+    : CPage(kTemplateId, parent)
+    , m_list(Control<QTreeWidget>(this, kListId))
+{
+    InsertColumn(m_list, 0, "编号", 40, Qt::AlignCenter);
+    InsertColumn(m_list, 1, "故障码", 60, Qt::AlignCenter);
+    InsertColumn(m_list, 2, "楼层", 40, Qt::AlignCenter);
+    InsertColumn(m_list, 3, "时间", 250, Qt::AlignCenter);
+    connect(m_list, &QTreeWidget::clicked, this, &CFaultPage::OnListClick);
+    connect(Control<QPushButton>(this, kResetButtonId), &QPushButton::clicked, this,
+            &CFaultPage::OnResetButton);
+    connect(Control<QPushButton>(this, kRefreshButtonId), &QPushButton::clicked, this,
+            &CFaultPage::OnRefreshButton);
+}
+
+// Every focus reads the whole log again. A focus that comes while a read runs
+// or while its failure message is open is not a new request and is ignored.
+void CFaultPage::OnSetFocus()
+{
+    CPage::OnSetFocus();
+    if (m_reading)
+        return;
+    const QScopedValueRollback reading(m_reading, true);
+    if (ReadFaultLog() == ReadResult::Failed)
+        VelorMessageBox("通讯失败，请刷新!");
+}
+
+// Probes record 0 for the generation, then reads every record. Without an
+// answer to the probe the rows and the generation of the previous read stay;
+// a record that fails twice ends the read with the rows read so far. The wait
+// cursor goes and the port is released before the caller shows a message.
+CFaultPage::ReadResult CFaultPage::ReadFaultLog()
+{
+    const CBusyScope busy;
+    if (!CExchange::Run(ProbeRequest()))
+        return ReadResult::NoAnswer;
+    m_longFormat = g_reply.Length() >= kLongRecordReplyLength;
+
+    DeleteAllRows(m_list);
+    const CWaitCursor wait;
+    for (int number = 0; number < LayoutOf(m_longFormat).recordCount; ++number) {
+        if (!CExchange::Run(RecordRequest(number, m_longFormat)))
+            return ReadResult::Failed;
+        AddRecordRow(number);
+    }
+    return ReadResult::Complete;
+}
+
+// Shows the record in g_reply as row `number` (or after the last row); an
+// empty record (code 0) gets no row. The row's item data is the fault code.
+void CFaultPage::AddRecordRow(int number)
+{
+    const RecordLayout& layout = LayoutOf(m_longFormat);
+    const int code = ReplyHex(layout.codePos, 2);
+    if (code == 0)
+        return;
+    const int row = InsertRow(m_list, number, QString::number(ReplyHex(layout.numberPos, layout.numberDigits)), code);
+    SetRowText(m_list, row, 1, QString::number(code));
+    SetRowText(m_list, row, 2, layout.floorPos < 0 ? QString() : QString::number(ReplyHex(layout.floorPos, 2)));
+    SetRowText(m_list, row, 3, FormatTime(g_reply.Data() + layout.timePos, layout.timePattern));
+}
+
+void CFaultPage::OnListClick()
+{
+    const int row = SelectedRow(m_list);
+    if (row < 0)
+        return;
+    VelorMessageBox(CParamCatalogue::FaultText(m_longFormat, RowItemData(m_list, row)));
+}
+
+void CFaultPage::OnResetButton()
+{
+    if (CExchange::Run(ResetRequest()))
+        VelorMessageBox("复位电梯故障记录命令发出成功");
+    else
+        VelorMessageBox("复位电梯故障记录命令发出失败");
+    GiveFocus();
+}
+
+void CFaultPage::OnRefreshButton()
+{
+    DeleteAllRows(m_list);
+    GiveFocus();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/Page.h"
+
+class QTreeWidget;
+
+// The fault codes page: reads the controller's fault log each time it gets the
+// focus, in the record layout of the controller generation that answers, shows
+// a fault's explanation when its row is clicked and clears the log on request.
+class CFaultPage : public CPage
+{
+    Q_OBJECT
+public:
+    explicit CFaultPage(QWidget* parent = nullptr);
+
+    void OnSetFocus() override;
+
+    // The generation found by the last answered record-0 probe; selects the
+    // record layout and the fault texts.
+    bool IsLongFormat() const { return m_longFormat; }
+
+private:
+    enum class ReadResult { NoAnswer, Failed, Complete };
+
+    ReadResult ReadFaultLog();
+    void AddRecordRow(int number);
+    void OnListClick();
+    void OnResetButton();
+    void OnRefreshButton();
+
+    QTreeWidget* m_list;
+    bool m_longFormat = true;
+    bool m_reading = false; // from the start of a read to the close of its failure message
+};
