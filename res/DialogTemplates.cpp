@@ -9,6 +9,8 @@ std::map<int, DialogTemplate> BuildTable()
     std::map<int, DialogTemplate> table;
     for (DialogTemplate t : {
              MakeTemplate102(),
+             MakeTemplate130(),
+             MakeTemplate134(),
              MakeTemplate133(),
              MakeTemplate158(),
          })

@@ -7,5 +7,7 @@
 const DialogTemplate& FindDialogTemplate(int id);
 
 DialogTemplate MakeTemplate102();
+DialogTemplate MakeTemplate130();
+DialogTemplate MakeTemplate134();
 DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate158();
