@@ -1,0 +1,39 @@
+#pragma once
+
+#include "link/FrameBuffer.h"
+
+#include <QDialog>
+
+class CPageTab;
+
+// The main dialog "VELOR": opens the port from the stored settings, hosts the
+// tab control with the seven pages, and receives every byte the port forwards:
+// it assembles frames, answers fault reports and hands every other frame to
+// the page that is shown.
+class CMainDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // Start-up: settings, port, pages; ends in one of three states (running
+    // with pages, or without pages after the serial settings dialog).
+    void OnInitDialog();
+
+    // One byte forwarded by the port's monitor thread.
+    Q_INVOKABLE void OnCommRxChar(int byte, int portNumber);
+
+    CPageTab* PageTab() const { return m_tab; }
+
+    void reject() override;
+
+private:
+    void OnFrameComplete();
+    void OnFaultReport();
+    void DropFrame();
+
+    CPageTab* m_tab;
+    char m_assembly[kFrameBufferSize];
+    int m_assemblyPos = -1; // -1 while no frame is open
+};

@@ -1,0 +1,221 @@
+#include "app/PageTab.h"
+
+#include "app/Page.h"
+#include "app/PortOpening.h"
+#include "app/WaitCursor.h"
+#include "link/PortChannel.h"
+#include "settings/PortSettings.h"
+
+#include <QKeySequence>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QStyleOptionTab>
+#include <QStylePainter>
+
+bool g_doorBaud = false;
+
+namespace {
+
+struct PageInfo
+{
+    const char* tabText;
+    int templateId;
+};
+
+const PageInfo kPageTable[] = {
+    {"电梯状态", 130}, {"一般参数", 129}, {"井道数据", 132}, {"I/O状态", 134},
+    {"故障代码", 133}, {"电梯参数", 135}, {"门机参数", 136},
+};
+
+constexpr int kTabPadding = 10; // pixels left and right of a tab's text
+
+CPage* CreatePage(int index, QWidget* parent)
+{
+    return new CPage(kPageTable[index].templateId, parent);
+}
+
+CPageTab::PageFactory g_pageFactory;
+
+} // namespace
+
+void CPageTab::SetPageFactory(PageFactory factory)
+{
+    g_pageFactory = std::move(factory);
+}
+
+CPageTab::CPageTab(QObject* portOwner, QWidget* parent)
+    : QWidget(parent)
+    , m_portOwner(portOwner)
+{
+    InstallShortcuts();
+}
+
+CPageTab::~CPageTab() = default; // the pages are child widgets
+
+CPage* CPageTab::Page(int index) const
+{
+    return index >= 0 && index < static_cast<int>(m_pages.size()) ? m_pages[index] : nullptr;
+}
+
+void CPageTab::Init()
+{
+    m_curPage = 0;
+    m_curSel = 0;
+    for (const PageInfo& page : kPageTable)
+        m_tabTexts << QString::fromUtf8(page.tabText);
+    CreatePages();
+    LayoutTabs();
+    LayoutPages();
+    m_pages[0]->GiveFocus();
+}
+
+void CPageTab::CreatePages()
+{
+    for (int i = 0; i < m_pageCount; ++i) {
+        CPage* page = g_pageFactory ? g_pageFactory(i, this) : CreatePage(i, this);
+        page->setVisible(i == 0);
+        m_pages.push_back(page);
+    }
+}
+
+// Tabs are as wide as their texts and fill rows from the left; a tab that
+// does not fit the width starts a new row, so every tab stays visible.
+void CPageTab::LayoutTabs()
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int rowHeight = metrics.height() + 8;
+    m_tabRects.clear();
+    int x = 0;
+    int y = 0;
+    for (const QString& text : m_tabTexts) {
+        const int w = metrics.horizontalAdvance(text) + 2 * kTabPadding;
+        if (x > 0 && x + w > width()) {
+            x = 0;
+            y += rowHeight;
+        }
+        m_tabRects.emplace_back(x, y, w, rowHeight);
+        x += w;
+    }
+    m_tabAreaHeight = m_tabRects.empty() ? 0 : y + rowHeight;
+}
+
+void CPageTab::LayoutPages()
+{
+    const int x = m_tabRects.empty() ? 0 : m_tabRects[0].left() + 1;
+    const int y = m_tabAreaHeight + 1;
+    for (CPage* page : m_pages) {
+        page->setGeometry(x, y, width() - x - 1, height() - y - 1);
+        page->raise();
+    }
+}
+
+void CPageTab::resizeEvent(QResizeEvent*)
+{
+    LayoutTabs();
+    LayoutPages();
+}
+
+void CPageTab::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(0, m_tabAreaHeight, 0, 0);
+    painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+    for (int i = 0; i < static_cast<int>(m_tabRects.size()); ++i) {
+        QStyleOptionTab tab;
+        tab.initFrom(this);
+        tab.rect = m_tabRects[i];
+        tab.text = m_tabTexts[i];
+        tab.shape = QTabBar::RoundedNorth;
+        if (i == m_curSel)
+            tab.state |= QStyle::State_Selected;
+        painter.drawControl(QStyle::CE_TabBarTab, tab);
+    }
+}
+
+int CPageTab::TabAt(const QPoint& point) const
+{
+    for (int i = 0; i < static_cast<int>(m_tabRects.size()); ++i)
+        if (m_tabRects[i].contains(point))
+            return i;
+    return -1;
+}
+
+void CPageTab::mousePressEvent(QMouseEvent* event)
+{
+    const int index = TabAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index >= 0)
+        SelectTab(index);
+}
+
+void CPageTab::InstallShortcuts()
+{
+    const auto add = [this](const QKeySequence& keys, int step) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] { StepTab(step); });
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+void CPageTab::StepTab(int step)
+{
+    if (TabCount() == 0)
+        return;
+    SelectTab((m_curSel + step + TabCount()) % TabCount());
+}
+
+void CPageTab::SelectTab(int index)
+{
+    // No switch while an exchange is running: it owns the port until it ends.
+    if (index < 0 || index >= TabCount() || index == m_curSel || g_port.m_busy)
+        return;
+    m_curSel = index;
+    update();
+    OnSelChange();
+}
+
+void CPageTab::OnSelChange()
+{
+    PortSettings settings;
+    ReadPortSettings(settings);
+    if (m_curSel == m_curPage)
+        return;
+
+    m_pages[m_curPage]->OnKillFocus();
+    m_pages[m_curPage]->hide();
+    m_curPage = m_curSel;
+    m_pages[m_curPage]->show();
+
+    if (m_curPage == kDoorPage) {
+        g_doorBaud = true;
+        MovePort(settings, settings.doorBaud, true);
+    } else if (g_doorBaud) {
+        MovePort(settings, settings.baud, false);
+    } else {
+        m_pages[m_curPage]->GiveFocus();
+    }
+}
+
+// Closes the port and opens it again at the other baud rate (about one second,
+// the monitor thread's shutdown wait).
+void CPageTab::MovePort(const PortSettings& settings, int baud, bool toDoor)
+{
+    CWaitCursor wait;
+    while (g_port.IsOpen())
+        g_port.Close();
+    if (OpenControllerPort(m_portOwner, settings, baud)) {
+        if (!toDoor)
+            g_doorBaud = false;
+        wait.Restore();
+        m_pages[m_curPage]->GiveFocus();
+    } else {
+        wait.Restore();
+        ReportPortFailure();
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QRect>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class CPage;
+struct PortSettings;
+
+// The main dialog's tab control: seven tabs, wrapping into further rows where
+// they do not fit the width, over the one page that is shown. Moves the port to
+// the door machine's baud rate while the door machine page is shown.
+class CPageTab : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CPageTab(QObject* portOwner, QWidget* parent = nullptr);
+    ~CPageTab() override;
+
+    // Inserts the tabs, creates and places the pages and gives page 0 the focus.
+    void Init();
+
+    // Selects a tab as a click on it does, with the page and port switch.
+    void SelectTab(int index);
+    int CurSel() const { return m_curSel; }
+    int TabCount() const { return m_tabTexts.size(); }
+    QString TabText(int index) const { return m_tabTexts.value(index); }
+    CPage* Page(int index) const;
+    CPage* CurrentPage() const { return Page(m_curSel); }
+
+    int m_curPage = 0;
+    int m_pageCount = 7;
+
+    static constexpr int kDoorPage = 6;
+
+    // Lets tests create stand-in pages; an empty factory restores the real pages.
+    using PageFactory = std::function<CPage*(int index, QWidget* parent)>;
+    static void SetPageFactory(PageFactory factory);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreatePages();
+    void LayoutTabs();
+    void LayoutPages();
+    int TabAt(const QPoint& point) const;
+    void OnSelChange();
+    void MovePort(const PortSettings& settings, int baud, bool toDoor);
+    void InstallShortcuts();
+    void StepTab(int step);
+
+    QObject* m_portOwner;
+    QStringList m_tabTexts;
+    std::vector<QRect> m_tabRects;
+    std::vector<CPage*> m_pages;
+    int m_curSel = -1;
+    int m_tabAreaHeight = 0;
+};
+
+// Set while the port runs at the door machine's baud rate.
+extern bool g_doorBaud;

@@ -1,0 +1,17 @@
+#pragma once
+
+class QWidget;
+
+// The application object: runs the main dialog modally; the program ends when
+// it closes.
+class CServiceApp
+{
+public:
+    int Run();
+
+    // The main window while the main dialog runs, else nullptr.
+    static QWidget* MainWindow();
+    // Asks the main window to close (as a posted close request), which ends the program.
+    static void CloseMainWindow();
+    static void SetMainWindow(QWidget* window);
+};

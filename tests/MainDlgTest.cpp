@@ -1,0 +1,204 @@
+#include "app/MainDlg.h"
+#include "app/Page.h"
+#include "app/PageTab.h"
+#include "app/ServiceApp.h"
+#include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
+#include "settings/PortSetupDlg.h"
+#include "settings/SettingsStore.h"
+#include "tests/MessageBoxRecorder.h"
+#include "tests/TestPeer.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A page that counts the replies it is handed and the focus it gets.
+class CSpyPage : public CPage
+{
+public:
+    explicit CSpyPage(QWidget* parent) : CPage(0, parent) {}
+    void OnSetFocus() override { ++focusCount; }
+    void OnReplyReady() override { replies.push_back(g_reply.Data()); }
+    int focusCount = 0;
+    std::vector<std::string> replies;
+};
+
+void StoreSettings(const QString& comwhole, const QString& baud, const QString& doorBaud)
+{
+    CSettingsStore store(HKEY_CURRENT_USER);
+    store.CreateKey("Software\\VELORCOM");
+    store.WriteString("comwhole", comwhole);
+    store.WriteString("combaud", baud);
+    store.WriteString("comdoorbaud", doorBaud);
+    store.WriteString("specialcode", "E");
+}
+
+// Closes the next modal dialog as soon as it runs and remembers which one it was.
+class CModalCloser
+{
+public:
+    CModalCloser()
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                if (qobject_cast<CPortSetupDlg*>(modal))
+                    ++settingsDialogs;
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        m_timer.start();
+    }
+    int settingsDialogs = 0;
+
+private:
+    QTimer m_timer;
+};
+
+class MainDlgTest : public ::testing::Test
+{
+protected:
+    MainDlgTest()
+    {
+        CPageTab::SetPageFactory([this](int, QWidget* parent) {
+            auto* page = new CSpyPage(parent);
+            pages.push_back(page);
+            return page;
+        });
+    }
+    ~MainDlgTest() override
+    {
+        CPageTab::SetPageFactory({});
+        g_specialCode = 0;
+        g_doorBaud = false;
+    }
+
+    void FeedBytes(CMainDlg& dialog, const std::string& bytes)
+    {
+        for (unsigned char c : bytes)
+            dialog.OnCommRxChar(c, 1);
+    }
+
+    CTestPeer peer;
+    CMessageBoxRecorder boxes;
+    std::vector<CSpyPage*> pages;
+};
+
+TEST_F(MainDlgTest, StartUpWithoutSettingsShowsSettingsDialogAndNoPages)
+{
+    CModalCloser closer;
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    EXPECT_EQ(closer.settingsDialogs, 1);
+    EXPECT_EQ(dialog.PageTab()->TabCount(), 0);
+    EXPECT_FALSE(g_port.IsOpen());
+    EXPECT_EQ(boxes.Count(), 0) << "a missing key is not reported";
+}
+
+TEST_F(MainDlgTest, StartUpWithSettingsOpensPortAndShowsSevenTabs)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    CPageTab* tab = dialog.PageTab();
+    ASSERT_EQ(tab->TabCount(), 7);
+    const QStringList texts = {"电梯状态", "一般参数", "井道数据", "I/O状态", "故障代码", "电梯参数", "门机参数"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(tab->TabText(i), texts[i]);
+    EXPECT_TRUE(g_port.IsOpen());
+    EXPECT_EQ(peer.Baud(), 9600);
+    EXPECT_EQ(g_specialCode, 'E');
+    ASSERT_EQ(pages.size(), 7u);
+    EXPECT_EQ(pages[0]->focusCount, 1) << "page 0 gets the focus at start";
+    EXPECT_TRUE(pages[0]->isVisibleTo(tab));
+    EXPECT_FALSE(pages[1]->isVisibleTo(tab));
+}
+
+TEST_F(MainDlgTest, PortThatCannotOpenIsReportedWithItsReasonThenSettings)
+{
+    StoreSettings("5N81", "9600", "38400"); // no COM5 link and no /dev/ttyS4 device node usable
+    CModalCloser closer;
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].text, "串口初始化失败，请重新设置");
+    EXPECT_TRUE(boxes.Calls()[0].details.contains(g_port.LastOpenDevice())) << boxes.Calls()[0].details.toStdString();
+    EXPECT_EQ(closer.settingsDialogs, 1);
+    EXPECT_EQ(dialog.PageTab()->TabCount(), 0);
+}
+
+TEST_F(MainDlgTest, FrameAssemblyPassesWholeFramesToTheShownPage)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    ASSERT_EQ(pages.size(), 7u);
+
+    const std::string frame = CTestPeer::Frame("FFA4123456789A");
+    FeedBytes(dialog, "garbage\x03" "more");
+    FeedBytes(dialog, "\x02" "FFA3 open frame replaced by the next STX");
+    FeedBytes(dialog, frame + "trailing");
+    ASSERT_EQ(pages[0]->replies.size(), 1u);
+    EXPECT_EQ(pages[0]->replies[0], frame);
+
+    // A frame that outgrows the assembly buffer is dropped.
+    FeedBytes(dialog, "\x02" + std::string(2000, 'x') + "\x03");
+    EXPECT_EQ(pages[0]->replies.size(), 1u);
+    FeedBytes(dialog, frame);
+    EXPECT_EQ(pages[0]->replies.size(), 2u);
+}
+
+TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    peer.ClearRequests();
+
+    size_t requestsWhileBoxOpen = 99;
+    boxes.SetOnShow([&](const MessageBoxCall&) { requestsWhileBoxOpen = peer.Requests().size(); });
+    // The fault code stands at positions 14 and 15.
+    peer.Send(CTestPeer::Frame("FFE6" + std::string(9, '0') + "23XX"));
+    // The monitor thread hands the bytes over through the event loop.
+    for (int i = 0; i < 300 && boxes.Count() == 0; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Calls()[0].text, "故障码: 23");
+    EXPECT_EQ(requestsWhileBoxOpen, 0u) << "F6 goes out only after the box is closed";
+    ASSERT_TRUE(peer.WaitForRequests(1));
+    EXPECT_EQ(peer.Requests()[0].substr(3, 2), "F6");
+    EXPECT_TRUE(pages[0]->replies.empty()) << "a fault report is not a page's reply";
+}
+
+TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    CPageTab* tab = dialog.PageTab();
+
+    tab->SelectTab(3);
+    EXPECT_EQ(peer.Baud(), 9600);
+    EXPECT_FALSE(g_doorBaud);
+
+    tab->SelectTab(6);
+    EXPECT_EQ(peer.Baud(), 38400);
+    EXPECT_TRUE(g_doorBaud);
+    EXPECT_TRUE(g_port.IsOpen());
+    EXPECT_EQ(pages[6]->focusCount, 1);
+
+    tab->SelectTab(6);
+    EXPECT_EQ(pages[6]->focusCount, 1) << "selecting the shown tab changes nothing";
+
+    tab->SelectTab(0);
+    EXPECT_EQ(peer.Baud(), 9600);
+    EXPECT_FALSE(g_doorBaud);
+    EXPECT_EQ(tab->m_curPage, 0);
+    EXPECT_EQ(pages[0]->focusCount, 2);
+}
+
+} // namespace

@@ -1,0 +1,158 @@
+#pragma once
+
+#include "tests/TempConfigHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <mutex>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+// The controller's side of a serial line for tests: a pseudo-terminal linked
+// as ports/COMn in a temporary configuration folder. A thread on the far side
+// collects every frame the tool sends (STX to ETX) and answers it from the
+// responder, which may be a script or the simulated controller's model.
+class CTestPeer
+{
+public:
+    // Gets a request frame and the line's baud rate; returns the bytes to answer
+    // (empty for silence).
+    using Responder = std::function<std::string(const std::string& request, int baud)>;
+
+    explicit CTestPeer(int portNumber = 1)
+    {
+        termios raw{};
+        cfmakeraw(&raw);
+        openpty(&m_master, &m_slave, nullptr, &raw, nullptr);
+        char name[256] = {};
+        ttyname_r(m_slave, name, sizeof name);
+        QDir().mkpath(m_home.Path() + "/velor/ports");
+        QFile::link(QString::fromLocal8Bit(name), m_home.Path() + QString("/velor/ports/COM%1").arg(portNumber));
+        m_thread = std::thread([this] { Serve(); });
+    }
+
+    ~CTestPeer()
+    {
+        m_stop = true;
+        m_thread.join();
+        CloseFarSide();
+        if (m_slave >= 0)
+            close(m_slave);
+    }
+
+    void SetResponder(Responder responder)
+    {
+        std::lock_guard lock(m_mutex);
+        m_responder = std::move(responder);
+    }
+
+    // Sends bytes unasked, e.g. a fault report.
+    void Send(const std::string& bytes) { [[maybe_unused]] auto n = write(m_master, bytes.data(), bytes.size()); }
+
+    std::vector<std::string> Requests() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_requests;
+    }
+    void ClearRequests()
+    {
+        std::lock_guard lock(m_mutex);
+        m_requests.clear();
+    }
+    // Waits up to timeoutMs for the count of received frames to reach count.
+    bool WaitForRequests(size_t count, int timeoutMs = 3000) const
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < end) {
+            if (Requests().size() >= count)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return Requests().size() >= count;
+    }
+
+    // The baud rate the tool has set on the line.
+    int Baud() const
+    {
+        termios line{};
+        tcgetattr(m_slave, &line);
+        switch (cfgetospeed(&line)) {
+        case B1200: return 1200;
+        case B2400: return 2400;
+        case B4800: return 4800;
+        case B9600: return 9600;
+        case B19200: return 19200;
+        case B38400: return 38400;
+        case B57600: return 57600;
+        case B115200: return 115200;
+        default: return 0;
+        }
+    }
+
+    // Pulls the cable: the tool's side sees the device hang up.
+    void CloseFarSide()
+    {
+        if (m_master >= 0)
+            close(m_master);
+        m_master = -1;
+    }
+
+    QString ConfigHome() const { return m_home.Path(); }
+
+    static std::string Frame(const std::string& inner) { return "\x02" + inner + "\x03"; }
+
+private:
+    void Serve()
+    {
+        std::string pending;
+        while (!m_stop) {
+            pollfd fd{m_master, POLLIN, 0};
+            if (poll(&fd, 1, 20) <= 0 || !(fd.revents & POLLIN))
+                continue;
+            char buffer[512];
+            const ssize_t n = read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                continue;
+            pending.append(buffer, static_cast<size_t>(n));
+            TakeFrames(pending);
+        }
+    }
+
+    void TakeFrames(std::string& pending)
+    {
+        for (;;) {
+            const size_t start = pending.find('\x02');
+            const size_t end = pending.find('\x03', start == std::string::npos ? 0 : start);
+            if (start == std::string::npos || end == std::string::npos)
+                return;
+            const std::string frame = pending.substr(start, end - start + 1);
+            pending.erase(0, end + 1);
+            Responder responder;
+            {
+                std::lock_guard lock(m_mutex);
+                m_requests.push_back(frame);
+                responder = m_responder;
+            }
+            if (responder)
+                Send(responder(frame, Baud()));
+        }
+    }
+
+    CTempConfigHome m_home;
+    int m_master = -1;
+    int m_slave = -1;
+    std::atomic<bool> m_stop{false};
+    mutable std::mutex m_mutex;
+    Responder m_responder;
+    std::vector<std::string> m_requests;
+    std::thread m_thread;
+};
