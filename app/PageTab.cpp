@@ -4,6 +4,8 @@
 #include "app/PortOpening.h"
 #include "app/WaitCursor.h"
 #include "link/PortChannel.h"
+#include "pages/IoPage.h"
+#include "pages/StatusPage.h"
 #include "settings/PortSettings.h"
 
 #include <QKeySequence>
@@ -32,7 +34,11 @@ constexpr int kTabPadding = 10; // pixels left and right of a tab's text
 
 CPage* CreatePage(int index, QWidget* parent)
 {
-    return new CPage(kPageTable[index].templateId, parent);
+    switch (index) {
+    case CStatusPage::kPageIndex: return new CStatusPage(parent);
+    case CIoPage::kPageIndex: return new CIoPage(parent);
+    default: return new CPage(kPageTable[index].templateId, parent);
+    }
 }
 
 CPageTab::PageFactory g_pageFactory;
@@ -83,13 +89,14 @@ void CPageTab::CreatePages()
 // does not fit the width starts a new row, so every tab stays visible.
 void CPageTab::LayoutTabs()
 {
-    const QFontMetrics metrics = fontMetrics();
-    const int rowHeight = metrics.height() + 8;
     m_tabRects.clear();
     int x = 0;
     int y = 0;
-    for (const QString& text : m_tabTexts) {
-        const int w = metrics.horizontalAdvance(text) + 2 * kTabPadding;
+    int rowHeight = 0;
+    for (int i = 0; i < TabCount(); ++i) {
+        const QSize size = TabSize(i);
+        rowHeight = size.height();
+        const int w = size.width();
         if (x > 0 && x + w > width()) {
             x = 0;
             y += rowHeight;
@@ -114,6 +121,18 @@ void CPageTab::resizeEvent(QResizeEvent*)
 {
     LayoutTabs();
     LayoutPages();
+}
+
+// The size the style gives a tab with this text, as a tab bar would.
+QSize CPageTab::TabSize(int index) const
+{
+    QStyleOptionTab tab;
+    tab.initFrom(this);
+    tab.text = m_tabTexts[index];
+    tab.shape = QTabBar::RoundedNorth;
+    const QFontMetrics metrics = fontMetrics();
+    const QSize content(metrics.horizontalAdvance(tab.text) + 2 * kTabPadding, metrics.height() + 6);
+    return style()->sizeFromContents(QStyle::CT_TabBarTab, &tab, content, this);
 }
 
 void CPageTab::paintEvent(QPaintEvent*)

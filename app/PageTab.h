@@ -47,6 +47,7 @@ protected:
 private:
     void CreatePages();
     void LayoutTabs();
+    QSize TabSize(int index) const;
     void LayoutPages();
     int TabAt(const QPoint& point) const;
     void OnSelChange();
