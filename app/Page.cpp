@@ -2,6 +2,7 @@
 
 #include "app/DataExchange.h"
 #include "app/TemplateLoader.h"
+#include "link/PortChannel.h"
 
 #include <QTimerEvent>
 
@@ -45,8 +46,11 @@ void CPage::DoDataExchange(CDataExchange&)
 
 void CPage::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_timer1.timerId())
-        OnTimer1();
-    else
+    if (event->timerId() == m_timer1.timerId()) {
+        // A tick that falls into an exchange (which keeps the window painting
+        // while it waits) is skipped.
+        if (!g_port.m_busy.load())
+            OnTimer1();
+    } else
         QWidget::timerEvent(event);
 }

@@ -13,9 +13,13 @@ constexpr int kCancelId = 2;
 
 } // namespace
 
-CTemplateDialog::CTemplateDialog(int templateId, QWidget* parent) : QDialog(parent)
+CTemplateDialog::CTemplateDialog(int templateId, QWidget* parent)
+    : CTemplateDialog(FindDialogTemplate(templateId), parent)
 {
-    const DialogTemplate& dialogTemplate = FindDialogTemplate(templateId);
+}
+
+CTemplateDialog::CTemplateDialog(const DialogTemplate& dialogTemplate, QWidget* parent) : QDialog(parent)
+{
     CTemplateLoader loader(dialogTemplate);
     loader.Build(this);
     setFixedSize(loader.DialogSize());

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class CDataExchange;
+struct DialogTemplate;
 
 // A modal dialog built from its dialog template. Button 1 runs OnOK(), button 2,
 // Escape and the window's close button run OnCancel(). OnInitDialog() runs once,
@@ -12,6 +13,7 @@ class CTemplateDialog : public QDialog {
     Q_OBJECT
 public:
     explicit CTemplateDialog(int templateId, QWidget* parent = nullptr);
+    explicit CTemplateDialog(const DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
 
     // Moves the fields bound in DoDataExchange into the controls (false) or
     // back and validates them (true); false when a value was refused.
