@@ -173,7 +173,7 @@ QWidget* CTemplateLoader::CreateControl(const ControlTemplate& control, QWidget*
         return CreateListView(control, parent);
     case ControlKind::LampStatic:
     case ControlKind::ArrowStatic:
-        return new QLabel(parent);
+        return new QWidget(parent);
     }
     return new QWidget(parent);
 }
@@ -181,6 +181,10 @@ QWidget* CTemplateLoader::CreateControl(const ControlTemplate& control, QWidget*
 void CTemplateLoader::Place(QWidget* widget, const ControlTemplate& control) const
 {
     QRect rect = MapDialogRect(control.x, control.y, control.w, control.h);
+    // An image static takes the size of its image.
+    const bool imageStatic = control.kind == ControlKind::LampStatic || control.kind == ControlKind::ArrowStatic;
+    if (imageStatic && widget->sizeHint().isValid())
+        rect.setSize(widget->sizeHint());
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         // A selector's template height includes its dropped-down list.
         const int fieldHeight = combo->sizeHint().height();
