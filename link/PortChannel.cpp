@@ -335,10 +335,8 @@ void CPortChannel::StopMonitor()
 
 void CPortChannel::MonitorThread(std::shared_ptr<Handoff> handoff)
 {
-    {
-        std::lock_guard lock(m_lock);
-        tcflush(m_fd, TCIOFLUSH);
-    }
+    // Open has just purged the device; purging again here would only lose
+    // bytes that arrived since Open returned.
     bool holding = false; // bytes wait in the queue for an exchange's Read
     for (;;) {
         pollfd fds[2] = {{m_shutdownEvent, POLLIN, 0}, {m_fd, POLLIN, 0}};
