@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// How the simulated controller is built: its generation, floors, the baud
+// rates its two boards listen at, its clock's first reading and the seed of
+// its misbehaviour's randomness.
+struct CSimOptions
+{
+    bool longRecord = true;
+    int floors = 16;
+    int mainBaud = 9600;
+    int doorBaud = 38400;
+    std::string clockStart = "250101080000"; // YYMMDDhhmmss
+    unsigned seed = 1;
+};
