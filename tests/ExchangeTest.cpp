@@ -1,0 +1,201 @@
+#include "link/BusyScope.h"
+#include "link/Exchange.h"
+#include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
+#include "tests/TestPeer.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kPort = 5;
+
+std::string MakeFrame(const std::function<void(CFrameBuffer&)>& build)
+{
+    CFrameBuffer frame;
+    build(frame);
+    return frame.Data();
+}
+
+std::string ValueReply() { return MakeFrame([](CFrameBuffer& f) { f.BuildByteArg(255, 'A', '5', 0x2A); }); }
+std::string AckReply() { return MakeFrame([](CFrameBuffer& f) { f.BuildCharArg(255, 'F', '5', 'F'); }); }
+std::string RefusalReply() { return MakeFrame([](CFrameBuffer& f) { f.BuildCharArg(255, 'F', '5', '0'); }); }
+
+std::string WithWrongChecksum(std::string frame)
+{
+    char& digit = frame[frame.size() - 2];
+    digit = digit == '0' ? '1' : '0';
+    return frame;
+}
+
+void BuildValueRequest() { g_request.BuildByteArg(255, 'A', '5', 11); }
+void BuildWriteRequest() { g_request.BuildByteWordArg(255, 'F', '5', 3, 100); }
+
+// g_reply as Read leaves it after reading count characters of text.
+void PutReply(const std::string& text, int count)
+{
+    g_reply.SetText(text.c_str());
+    g_reply.Data()[count] = 0;
+}
+
+class ExchangeTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_peer = new CTestPeer(kPort);
+        ASSERT_EQ(g_port.Open(nullptr, kPort, 9600, 'N', 8, 1, 0x49), 1);
+    }
+    static void TearDownTestSuite()
+    {
+        g_port.Close();
+        delete s_peer;
+    }
+    void SetUp() override
+    {
+        g_specialCode = 'E';
+        s_peer->SetResponder(nullptr);
+        s_peer->ClearRequests();
+    }
+    void TearDown() override { g_specialCode = 0; }
+
+    static void Answer(std::function<std::string()> reply)
+    {
+        s_peer->SetResponder([reply](const std::string&, int) { return reply(); });
+    }
+
+    static inline CTestPeer* s_peer = nullptr;
+};
+
+TEST_F(ExchangeTest, AcceptanceTestsJudgeOnlyTheCharactersOfThisRead)
+{
+    struct Case
+    {
+        const char* name;
+        std::string reply;
+        bool count, letters, lettersAck, validFrame, notRefused;
+    };
+    const Case cases[] = {
+        {"acknowledged", AckReply(), true, true, true, true, true},
+        {"refused", RefusalReply(), true, true, false, false, false},
+        {"other letters", ValueReply(), true, false, false, false, true},
+        {"acknowledged, wrong checksum", WithWrongChecksum(AckReply()), true, true, true, false, true},
+    };
+    BuildWriteRequest();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int count = static_cast<int>(c.reply.size());
+        PutReply(c.reply, count);
+        EXPECT_TRUE(Accepts(Acceptance::None, count, 5));
+        EXPECT_EQ(Accepts(Acceptance::Count, count, 5), c.count);
+        EXPECT_EQ(Accepts(Acceptance::Letters, count, 5), c.letters);
+        EXPECT_EQ(Accepts(Acceptance::LettersAck, count, 5), c.lettersAck);
+        EXPECT_EQ(Accepts(Acceptance::ValidFrameLetters, count, 5), c.validFrame);
+        EXPECT_EQ(Accepts(Acceptance::NotRefused, count, 5), c.notRefused);
+    }
+
+    // An empty read leaves the acknowledged reply's letters behind position 0.
+    PutReply(AckReply(), 0);
+    EXPECT_EQ(g_reply.Letter1(), 'F');
+    EXPECT_TRUE(AcceptNone(0));
+    EXPECT_FALSE(AcceptCount(0));
+    EXPECT_FALSE(AcceptLetters(0));
+    EXPECT_FALSE(AcceptLettersAck(0, 5));
+    EXPECT_FALSE(AcceptValidFrameLetters(0, 5));
+    EXPECT_FALSE(AcceptNotRefused(0, 5));
+
+    // A reply cut off before its acknowledgement does not borrow an old one.
+    g_request.BuildCharArg(255, 'F', 'R', '2');
+    PutReply(MakeFrame([](CFrameBuffer& f) { f.BuildCharArg(255, 'F', 'R', 'F'); }), 5);
+    EXPECT_TRUE(AcceptLetters(5));
+    EXPECT_FALSE(AcceptLettersAck(5, 6));
+    EXPECT_FALSE(AcceptNotRefused(5, 6));
+}
+
+TEST_F(ExchangeTest, PromptReplyLandsInGReplyWhileTheMonitorThreadKeepsOff)
+{
+    std::atomic<int> busyWhenAsked{-1};
+    s_peer->SetResponder([&](const std::string&, int) {
+        busyWhenAsked = g_port.m_busy.load();
+        return ValueReply();
+    });
+    EXPECT_TRUE(CExchange::Run({.build = BuildValueRequest, .maxCount = 20, .test = Acceptance::ValidFrameLetters}));
+    EXPECT_EQ(std::string(g_reply.Data()), ValueReply());
+    EXPECT_EQ(s_peer->Requests(), std::vector<std::string>{g_request.Data()});
+    EXPECT_EQ(busyWhenAsked, 1);
+    EXPECT_EQ(g_port.m_busy, 0);
+
+    {
+        const CBusyScope chain;
+        EXPECT_TRUE(CExchange::Run({.build = BuildValueRequest, .test = Acceptance::Letters}));
+        EXPECT_EQ(g_port.m_busy, 1) << "an exchange inside a chain released the port";
+    }
+    EXPECT_EQ(g_port.m_busy, 0);
+}
+
+TEST_F(ExchangeTest, WrongChecksumPassesTheLettersTestButNotTheValidFrameTest)
+{
+    Answer([] { return WithWrongChecksum(ValueReply()); });
+    EXPECT_TRUE(CExchange::Run({.build = BuildValueRequest, .test = Acceptance::Letters}));
+    EXPECT_FALSE(CExchange::Run({.build = BuildValueRequest, .test = Acceptance::ValidFrameLetters}));
+}
+
+TEST_F(ExchangeTest, RetriesUntilAcceptedAndGivesUpAfterTheLastAttempt)
+{
+    int asked = 0;
+    Answer([&] { return ++asked == 1 ? ValueReply() : AckReply(); });
+    EXPECT_TRUE(CExchange::Run({.build = BuildWriteRequest, .test = Acceptance::LettersAck, .ackPos = 5, .attempts = 2}));
+    EXPECT_EQ(s_peer->Requests().size(), 2u);
+
+    s_peer->ClearRequests();
+    Answer(RefusalReply);
+    EXPECT_FALSE(CExchange::Run({.build = BuildWriteRequest, .test = Acceptance::LettersAck, .ackPos = 5, .attempts = 3}));
+    EXPECT_EQ(s_peer->Requests().size(), 3u);
+}
+
+TEST_F(ExchangeTest, SilentControllerFailsDespiteTheLettersOfAnEarlierReply)
+{
+    const std::string earlier = ValueReply();
+    PutReply(earlier, static_cast<int>(earlier.size()));
+    EXPECT_FALSE(CExchange::Run({.build = BuildValueRequest, .test = Acceptance::Letters, .attempts = 2}));
+    EXPECT_EQ(s_peer->Requests().size(), 2u);
+    // Read cleared only position 0.
+    EXPECT_EQ(g_reply.Data()[0], 0);
+    EXPECT_EQ(g_reply.Letter1(), 'A');
+    EXPECT_EQ(g_reply.Letter2(), '5');
+}
+
+TEST_F(ExchangeTest, SendWritesTheRequestWithoutTakingThePort)
+{
+    CExchange::Send([] { g_request.BuildCommand(255, 'F', '6'); });
+    ASSERT_TRUE(s_peer->WaitForRequests(1));
+    EXPECT_EQ(s_peer->Requests()[0], g_request.Data());
+    EXPECT_EQ(g_port.m_busy, 0);
+}
+
+class CPaintCounter : public QWidget
+{
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+TEST_F(ExchangeTest, SleepKeepsTheWindowPaintingAndTimersRunning)
+{
+    CPaintCounter window;
+    window.show();
+    CExchange::Sleep(50);
+    const int paintsBefore = window.paints;
+    bool timerFired = false;
+    QTimer::singleShot(10, [&] { timerFired = true; });
+    window.update();
+    CExchange::Sleep(100);
+    EXPECT_GT(window.paints, paintsBefore);
+    EXPECT_TRUE(timerFired);
+}
+
+} // namespace
