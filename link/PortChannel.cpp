@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -335,6 +336,7 @@ void CPortChannel::StopMonitor()
 
 void CPortChannel::MonitorThread(std::shared_ptr<Handoff> handoff)
 {
+    pthread_setname_np(pthread_self(), "velor-port");
     // Open has just purged the device; purging again here would only lose
     // bytes that arrived since Open returned.
     bool holding = false; // bytes wait in the queue for an exchange's Read
