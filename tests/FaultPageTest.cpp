@@ -1,0 +1,217 @@
+#include "params/FaultPage.h"
+
+#include "app/ListView.h"
+#include "app/TemplateLoader.h"
+#include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
+#include "sim/SimController.h"
+#include "sim/SimReply.h"
+#include "tests/MessageBoxRecorder.h"
+#include "tests/TestPeer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+namespace {
+
+std::string RecordRequest(int number, bool longForm)
+{
+    CFrameBuffer frame;
+    if (longForm)
+        frame.BuildByteArg(0xFF, 'A', '1', number);
+    else
+        frame.BuildCharArg(0xFF, 'A', '1', "0123456789ABCDEF"[number]);
+    return frame.Data();
+}
+
+class CPaintCounter : public QObject
+{
+public:
+    explicit CPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override { return m_paints += event->type() == QEvent::Paint, false; }
+    int m_paints = 0;
+};
+
+// One line and g_port for the whole suite (closing the port costs a second);
+// a fresh page and simulated controller per test, whose answers a script may
+// override request by request (nullopt: the controller answers).
+class FaultPageTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_peer = new CTestPeer(1);
+        ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1);
+    }
+    static void TearDownTestSuite()
+    {
+        g_port.Close();
+        delete s_peer;
+    }
+    void SetUp() override
+    {
+        g_specialCode = 'E';
+        s_peer->SetResponder([this](const std::string& request, int baud) {
+            const std::optional<std::string> scripted = m_script ? m_script(request) : std::nullopt;
+            return scripted ? *scripted : m_sim->HandleRequest(request, baud);
+        });
+        s_peer->ClearRequests();
+        m_page.show();
+    }
+    void TearDown() override
+    {
+        s_peer->SetResponder({});
+        g_specialCode = 0;
+    }
+
+    // A controller of the generation whose record i holds codes[i] (0: empty).
+    void Controller(bool longRecord, const std::vector<int>& codes)
+    {
+        m_sim = std::make_unique<CSimController>(CSimOptions{.longRecord = longRecord});
+        CSimMainBoard& board = m_sim->MainBoard();
+        board.FaultLog().Clear();
+        for (int i = static_cast<int>(codes.size()) - 1; i >= 0; --i)
+            board.FaultLog().Add(codes[i], i + 1, board.Clock());
+    }
+
+    QTreeWidget* List() { return Control<QTreeWidget>(&m_page, 1032); }
+    QString Cell(int row, int column) { return RowText(List(), row, column); }
+    void Click(int button) { Control<QPushButton>(&m_page, button)->click(); }
+    void ClickRow(int row)
+    {
+        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    static inline CTestPeer* s_peer = nullptr;
+    std::unique_ptr<CSimController> m_sim;
+    std::function<std::optional<std::string>(const std::string&)> m_script;
+    CMessageBoxRecorder m_boxes;
+    CFaultPage m_page;
+};
+
+} // namespace
+
+TEST_F(FaultPageTest, RecordZeroReplyOf23CharactersOrMoreMeansLongRecordsOtherwiseShort)
+{
+    for (const int length : {22, 23}) {
+        const bool longForm = length == 23;
+        const int records = longForm ? 20 : 16;
+        Controller(longForm, std::vector<int>(records, 8));
+        m_script = [length, first = true](const std::string&) mutable -> std::optional<std::string> {
+            if (!std::exchange(first, false))
+                return std::nullopt;
+            return CSimReply('A', '1').AddText(std::string(length - 8, '0')).Frame();
+        };
+        s_peer->ClearRequests();
+        m_page.GiveFocus();
+
+        std::vector<std::string> expected{RecordRequest(0, true)};
+        for (int i = 0; i < records; ++i)
+            expected.push_back(RecordRequest(i, longForm));
+        EXPECT_EQ(s_peer->Requests(), expected);
+        EXPECT_EQ(m_page.IsLongFormat(), longForm);
+        ASSERT_EQ(RowCount(List()), records);
+        EXPECT_EQ(Cell(records - 1, 0), QString::number(records - 1));
+        EXPECT_EQ(Cell(records - 1, 2), longForm ? QString::number(records) : "");
+        EXPECT_EQ(Cell(records - 1, 3), longForm ? "25-01-01 08:00" : "01010800");
+    }
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// Also the measured figures: the read's duration and the list's repaints.
+TEST_F(FaultPageTest, EmptyRecordsLeaveNoRowAndRowsKeepTheControllersNumbers)
+{
+    std::vector<int> codes;
+    for (int i = 0; i < 20; ++i)
+        codes.push_back(i == 3 || i == 7 ? 0 : i + 20);
+    Controller(true, codes);
+    m_sim->Misbehaviour().badChecksumFraction = 1.0; // records are taken on their letters
+    CPaintCounter paints(List()->viewport());
+    QElapsedTimer clock;
+    clock.start();
+    m_page.GiveFocus();
+    printf("full read: %lld ms, %d list repaints\n", clock.elapsed(), paints.m_paints);
+
+    ASSERT_EQ(RowCount(List()), 18);
+    EXPECT_EQ((QStringList{Cell(2, 0), Cell(3, 0), Cell(6, 0), Cell(17, 0)}), (QStringList{"2", "4", "8", "19"}));
+    EXPECT_EQ(Cell(3, 1), "24");
+    EXPECT_EQ(RowItemData(List(), 3), 24);
+    EXPECT_GT(paints.m_paints, 10);
+}
+
+// The message comes after the wait cursor is gone and the port is released;
+// the box and the window activation around it start no further read.
+TEST_F(FaultPageTest, FailureAtRecordFiveKeepsRowsZeroToFourAndSaysSoOnce)
+{
+    Controller(true, std::vector<int>(20, 2));
+    m_script = [](const std::string& request) -> std::optional<std::string> {
+        return request == RecordRequest(5, true) ? std::optional<std::string>("") : std::nullopt;
+    };
+    bool busyOrWaitingDuringBox = true;
+    m_boxes.SetOnShow([&](const MessageBoxCall&) {
+        busyOrWaitingDuringBox = g_port.m_busy || QGuiApplication::overrideCursor();
+        m_page.window()->activateWindow();
+        m_page.setFocus();
+    });
+    m_page.GiveFocus();
+    QTest::qWait(300);
+
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败，请刷新!"});
+    EXPECT_FALSE(busyOrWaitingDuringBox);
+    EXPECT_EQ(RowCount(List()), 5);
+    EXPECT_EQ(s_peer->Requests().size(), 8u); // probe, records 0 to 4, record 5 twice
+}
+
+// Silence must not pass for a confirmation although g_reply still holds one.
+TEST_F(FaultPageTest, ResetReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
+{
+    Controller(false, std::vector<int>(16, 2));
+    std::atomic<bool> silent = false;
+    m_script = [&silent](const std::string& request) -> std::optional<std::string> {
+        return silent && request[3] == 'F' ? std::optional<std::string>("") : std::nullopt;
+    };
+    Click(1002);
+    EXPECT_EQ(s_peer->Requests().size(), 18u); // the reset, the probe and 16 records
+    EXPECT_EQ(RowCount(List()), 0);
+
+    Controller(false, std::vector<int>(16, 2));
+    m_sim->Misbehaviour().refuseWrites = true;
+    Click(1002);
+    EXPECT_EQ(RowCount(List()), 16);
+
+    silent = true;
+    g_reply.SetText(CSimReply('F', 'R').AddChar('2').AddChar('F').Frame().c_str());
+    Click(1002);
+    EXPECT_EQ(m_boxes.Texts(), (QStringList{"复位电梯故障记录命令发出成功", "复位电梯故障记录命令发出失败",
+                                            "复位电梯故障记录命令发出失败"}));
+}
+
+TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead)
+{
+    Controller(true, {8, 3});
+    m_page.GiveFocus();
+    ClickRow(0);
+    ClickRow(1);
+    List()->clearSelection();
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(20, List()->viewport()->height() - 5));
+    EXPECT_EQ(m_boxes.Texts(), (QStringList{"连续8秒钟没有RT-07板的CAN通讯", ""}));
+
+    m_boxes.Clear();
+    Controller(false, {8});
+    Click(1003);
+    m_sim->Misbehaviour().silent = true;
+    m_page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 1);
+    ClickRow(0);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"连续10S接收不到轿厢信号"});
+}
