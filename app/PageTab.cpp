@@ -4,6 +4,7 @@
 #include "app/PortOpening.h"
 #include "app/WaitCursor.h"
 #include "link/PortChannel.h"
+#include "params/FaultPage.h"
 #include "pages/IoPage.h"
 #include "pages/StatusPage.h"
 #include "settings/PortSettings.h"
@@ -37,6 +38,7 @@ CPage* CreatePage(int index, QWidget* parent)
     switch (index) {
     case CStatusPage::kPageIndex: return new CStatusPage(parent);
     case CIoPage::kPageIndex: return new CIoPage(parent);
+    case CFaultPage::kPageIndex: return new CFaultPage(parent);
     default: return new CPage(kPageTable[index].templateId, parent);
     }
 }

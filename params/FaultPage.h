@@ -11,6 +11,8 @@ class CFaultPage : public CPage
 {
     Q_OBJECT
 public:
+    static constexpr int kPageIndex = 4;
+
     explicit CFaultPage(QWidget* parent = nullptr);
 
     void OnSetFocus() override;
