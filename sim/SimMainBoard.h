@@ -60,6 +60,7 @@ public:
     void SetMode(Mode mode) { m_mode = mode; }
     void SetLoad(Load load) { m_load = load; }
     Mode GetMode() const { return m_mode; }
+    Load GetLoad() const { return m_load; }
 
     CSimCar& Car() { return m_car; }
     const CSimCar& Car() const { return m_car; }

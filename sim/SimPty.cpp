@@ -1,0 +1,108 @@
+#include "sim/SimPty.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+struct BaudRate
+{
+    speed_t speed;
+    int baud;
+};
+
+constexpr BaudRate kBaudRates[] = {
+    {B300, 300}, {B600, 600}, {B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600},
+    {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+};
+
+int BaudOf(speed_t speed)
+{
+    for (const BaudRate& rate : kBaudRates)
+        if (rate.speed == speed)
+            return rate.baud;
+    return 0;
+}
+
+} // namespace
+
+CSimPty::CSimPty()
+{
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_master < 0) {
+        Fail("posix_openpt");
+        return;
+    }
+    char name[128];
+    if (grantpt(m_master) < 0 || unlockpt(m_master) < 0 || ptsname_r(m_master, name, sizeof name) != 0) {
+        Fail("grantpt/unlockpt/ptsname");
+        return;
+    }
+    m_devicePath = name;
+    m_terminal = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_terminal < 0) {
+        Fail(name);
+        return;
+    }
+    // Raw 8-bit line at the main board's usual rate until the tool sets its own.
+    termios tio{};
+    tcgetattr(m_terminal, &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    tcsetattr(m_terminal, TCSANOW, &tio);
+
+    m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_watch >= 0 && inotify_add_watch(m_watch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        close(m_watch);
+        m_watch = -1;
+    }
+}
+
+CSimPty::~CSimPty()
+{
+    for (int fd : {m_watch, m_terminal, m_master})
+        if (fd >= 0)
+            close(fd);
+}
+
+bool CSimPty::Fail(const char* what)
+{
+    m_error = std::string(what) + ": " + std::strerror(errno);
+    if (m_master >= 0)
+        close(m_master);
+    m_master = -1;
+    return false;
+}
+
+int CSimPty::LineBaud() const
+{
+    termios tio{};
+    if (tcgetattr(m_terminal, &tio) < 0)
+        return 0;
+    return BaudOf(cfgetospeed(&tio));
+}
+
+void CSimPty::HandleWatchEvents()
+{
+    char events[1024];
+    bool closed = false;
+    while (read(m_watch, events, sizeof events) > 0)
+        closed = true; // only close notices are watched
+    if (closed)
+        ioctl(m_terminal, TIOCNXCL);
+}
+
+bool CSimPty::IsKnownBaud(int baud)
+{
+    for (const BaudRate& rate : kBaudRates)
+        if (rate.baud == baud)
+            return true;
+    return false;
+}

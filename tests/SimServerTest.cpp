@@ -1,0 +1,216 @@
+#include "SimTestHelpers.h"
+#include "TempConfigHome.h"
+
+#include "sim/SimConsole.h"
+#include "sim/SimFrameSplitter.h"
+#include "sim/SimPortLink.h"
+#include "sim/SimPty.h"
+#include "sim/SimServer.h"
+#include "sim/SimTrace.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The simulator served in a thread, and the line opened on the other side the
+// way the tool opens it.
+class SimLineTest : public SimTest
+{
+protected:
+    void SetUp() override
+    {
+        SimTest::SetUp();
+        ASSERT_TRUE(m_pty.IsOpen()) << m_pty.Error();
+        m_server.SetTrace(true);
+        m_thread = std::thread([this] { m_server.Run(); });
+        m_line = open(m_pty.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(m_line, 0);
+    }
+    void TearDown() override
+    {
+        StopServer();
+        if (m_line >= 0)
+            close(m_line);
+        SimTest::TearDown();
+    }
+
+    void StopServer()
+    {
+        if (!m_thread.joinable())
+            return;
+        m_server.Stop();
+        m_thread.join();
+    }
+    void SetBaud(speed_t speed)
+    {
+        termios tio{};
+        tcgetattr(m_line, &tio);
+        cfmakeraw(&tio);
+        cfsetispeed(&tio, speed);
+        cfsetospeed(&tio, speed);
+        tcsetattr(m_line, TCSANOW, &tio);
+    }
+    // Writes the request and collects the reply up to its ETX, or what came
+    // within the time.
+    std::string Exchange(const CFrameBuffer& request, int timeoutMs = 1000)
+    {
+        tcflush(m_line, TCIOFLUSH);
+        EXPECT_EQ(write(m_line, request.Data(), request.Length()), request.Length());
+        std::string reply;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (reply.empty() || reply.back() != ETX) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            pollfd fd{m_line, POLLIN, 0};
+            if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0)
+                break;
+            char bytes[256];
+            const ssize_t count = read(m_line, bytes, sizeof bytes);
+            if (count > 0)
+                reply.append(bytes, static_cast<size_t>(count));
+        }
+        return reply;
+    }
+
+    CSimPty m_pty;
+    std::ostringstream m_output;
+    CSimServer m_server{m_sim, m_pty, m_output};
+    std::thread m_thread;
+    int m_line = -1;
+};
+
+TEST_F(SimLineTest, AnswersOverThePseudoTerminalAtTheLinesBaudRate)
+{
+    CFrameBuffer status;
+    status.BuildCommand(255, 'A', '0');
+    CFrameBuffer floorCount;
+    floorCount.BuildByteArg(255, 'A', '5', 11);
+
+    SetBaud(B9600);
+    std::string reply = Exchange(status);
+    EXPECT_TRUE(IsValid(reply));
+    EXPECT_EQ(reply.substr(3, 2), "A0");
+    EXPECT_EQ(Hex4(Exchange(floorCount), 7), 16);
+
+    SetBaud(B38400); // the door machine's rate: its F11, and no status
+    EXPECT_EQ(Exchange(status, 300), "");
+    EXPECT_EQ(Hex4(Exchange(floorCount), 7), 800);
+
+    SetBaud(B19200);
+    EXPECT_EQ(Exchange(floorCount, 300), "");
+
+    // The line survives the tool closing and reopening it.
+    close(m_line);
+    m_line = open(m_pty.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    SetBaud(B9600);
+    EXPECT_TRUE(IsValid(Exchange(status)));
+
+    StopServer();
+    EXPECT_NE(m_output.str().find(" <- <STX>FFA0E42<ETX>\n"), std::string::npos);
+    EXPECT_NE(m_output.str().find(" -> <STX>FFA0"), std::string::npos);
+}
+
+TEST_F(SimLineTest, SendsRepliesAfterTheLatencyAndNothingForBadChecksums)
+{
+    SetBaud(B9600);
+    CFrameBuffer status;
+    status.BuildCommand(255, 'A', '0');
+    status.Data()[6] = status.Data()[6] == '0' ? '1' : '0';
+    EXPECT_EQ(Exchange(status, 300), "");
+
+    m_server.Execute("latency 300");
+    status.BuildCommand(255, 'A', '0');
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(IsValid(Exchange(status)));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
+}
+
+TEST(SimPortLinkTest, LinksThePortAndNeverReplacesAnEntryItDidNotMake)
+{
+    CTempConfigHome home;
+    const std::string folder = home.Path().toStdString() + "/velor/ports";
+    EXPECT_EQ(CSimPortLink::PortsFolder(), folder);
+    {
+        CSimPortLink link(3, "/dev/pts/77");
+        ASSERT_TRUE(link.IsMade()) << link.Error();
+        char target[64] = {};
+        ASSERT_GT(readlink((folder + "/COM3").c_str(), target, sizeof target - 1), 0);
+        EXPECT_STREQ(target, "/dev/pts/77");
+
+        CSimPortLink second(3, "/dev/pts/78");
+        EXPECT_FALSE(second.IsMade());
+    }
+    struct stat entry;
+    EXPECT_NE(lstat((folder + "/COM3").c_str(), &entry), 0); // removed on destruction
+
+    ASSERT_EQ(symlink("/dev/ttyUSB0", (folder + "/COM4").c_str()), 0);
+    {
+        CSimPortLink link(4, "/dev/pts/77");
+        EXPECT_FALSE(link.IsMade());
+    }
+    EXPECT_EQ(lstat((folder + "/COM4").c_str(), &entry), 0); // someone else's link stays
+}
+
+TEST(SimFrameSplitterTest, CutsFramesFromStxToEtxAndDropsTheRest)
+{
+    CSimFrameSplitter splitter;
+    const std::string bytes = std::string("xx\x02" "FFA0") + "\x02" "FFA0E42" "\x03" "yy" "\x02" "FFA";
+    EXPECT_EQ(splitter.Feed(bytes.data(), bytes.size()), std::vector<std::string>{"\x02" "FFA0E42" "\x03"});
+    const std::string rest = "3E45\x03";
+    EXPECT_EQ(splitter.Feed(rest.data(), rest.size()), std::vector<std::string>{"\x02" "FFA3E45" "\x03"});
+
+    const std::string overlong = CSimController::OverlongFrame() + "\x03";
+    EXPECT_TRUE(splitter.Feed(overlong.data(), overlong.size()).empty());
+}
+
+TEST_F(SimTest, ConsoleCommandsSetTheMisbehaviourAndSendUnaskedFrames)
+{
+    std::ostringstream out;
+    CSimTrace trace(out);
+    std::vector<std::string> sent;
+    CSimConsole console(m_sim, trace, [&sent](const std::string& bytes) { sent.push_back(bytes); });
+
+    EXPECT_EQ(console.Execute("silent on"), "ok\n");
+    EXPECT_TRUE(m_sim.Misbehaviour().silent);
+    EXPECT_EQ(console.Execute("latency 200"), "ok\n");
+    EXPECT_EQ(m_sim.Misbehaviour().latencyMs, 200);
+    EXPECT_EQ(console.Execute("badsum 0.25"), "ok\n");
+    EXPECT_EQ(m_sim.Misbehaviour().badChecksumFraction, 0.25);
+    EXPECT_EQ(console.Execute("wrongletters 0.1"), "ok\n");
+    EXPECT_EQ(console.Execute("refuse on"), "ok\n");
+    EXPECT_TRUE(m_sim.Misbehaviour().refuseWrites);
+    EXPECT_EQ(console.Execute("garbage on"), "ok\n");
+    EXPECT_EQ(console.Execute("mode inspection"), "ok\n");
+    EXPECT_EQ(m_sim.MainBoard().GetMode(), CSimMainBoard::Mode::Inspection);
+    EXPECT_EQ(console.Execute("call up 4"), "ok\n");
+    EXPECT_TRUE(m_sim.MainBoard().Car().HasCall(CSimCar::UpCall, 4));
+
+    EXPECT_EQ(console.Execute("fault 23"), "ok\n");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].substr(3, 1), "E");
+    EXPECT_EQ(sent[0].substr(14, 2), "23");
+    EXPECT_EQ(console.Execute("overlong"), "ok\n");
+    EXPECT_EQ(sent.size(), 2u);
+
+    // Wrong values change nothing.
+    EXPECT_NE(console.Execute("badsum 2"), "ok\n");
+    EXPECT_EQ(m_sim.Misbehaviour().badChecksumFraction, 0.25);
+    EXPECT_NE(console.Execute("latency soon"), "ok\n");
+    EXPECT_NE(console.Execute("fault 0"), "ok\n");
+    EXPECT_NE(console.Execute("silent maybe"), "ok\n");
+    EXPECT_EQ(sent.size(), 2u);
+
+    EXPECT_NE(console.Execute("status").find("mode inspection"), std::string::npos);
+    EXPECT_NE(console.Execute("help").find("wrongletters"), std::string::npos);
+    EXPECT_FALSE(console.QuitRequested());
+    console.Execute("quit");
+    EXPECT_TRUE(console.QuitRequested());
+}
+
+} // namespace
