@@ -167,14 +167,6 @@ TEST_F(ExchangeTest, SilentControllerFailsDespiteTheLettersOfAnEarlierReply)
     EXPECT_EQ(g_reply.Letter2(), '5');
 }
 
-TEST_F(ExchangeTest, SendWritesTheRequestWithoutTakingThePort)
-{
-    CExchange::Send([] { g_request.BuildCommand(255, 'F', '6'); });
-    ASSERT_TRUE(s_peer->WaitForRequests(1));
-    EXPECT_EQ(s_peer->Requests()[0], g_request.Data());
-    EXPECT_EQ(g_port.m_busy, 0);
-}
-
 class CPaintCounter : public QWidget
 {
 public:

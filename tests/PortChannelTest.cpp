@@ -108,25 +108,22 @@ protected:
     CPortChannel channel; // closed before the peer goes away
 };
 
-TEST_F(PortChannelTest, DevicePathPrefersTheConfiguredLinkEvenWhenItDangles)
+TEST_F(PortChannelTest, UnopenableDeviceFailsQuietlyAndKeepsTheReason)
 {
     EXPECT_EQ(CPortChannel::DevicePath(kPort), LinkPath());
     EXPECT_EQ(CPortChannel::DevicePath(200), "/dev/ttyS199");
-
-    const QString dangling = peer.ConfigHome() + "/velor/ports/COM8";
-    ASSERT_TRUE(QFile::link("/nonexistent/ttyUSB9", dangling));
-    EXPECT_EQ(CPortChannel::DevicePath(8), dangling);
-    EXPECT_EQ(channel.Open(&owner, 8, 9600, 'N', 8, 1, kEventMask), 0);
-    EXPECT_EQ(channel.LastOpenDevice(), dangling);
-    EXPECT_EQ(channel.LastOpenErrno(), ENOENT);
-}
-
-TEST_F(PortChannelTest, MissingDeviceFailsQuietlyAndKeepsTheReason)
-{
     EXPECT_EQ(channel.Open(&owner, 200, 9600, 'N', 8, 1, kEventMask), 0);
     EXPECT_FALSE(channel.IsOpen());
     EXPECT_EQ(channel.LastOpenDevice(), "/dev/ttyS199");
     EXPECT_EQ(channel.LastOpenErrno(), ENOENT);
+
+    // A dangling link still names the port the user chose.
+    const QString dangling = peer.ConfigHome() + "/velor/ports/COM8";
+    ASSERT_TRUE(QFile::link("/nonexistent/ttyUSB9", dangling));
+    EXPECT_EQ(channel.Open(&owner, 8, 9600, 'N', 8, 1, kEventMask), 0);
+    EXPECT_EQ(channel.LastOpenDevice(), dangling);
+    EXPECT_EQ(channel.LastOpenErrno(), ENOENT);
+
     channel.Close(); // no monitor thread: returns at once
     ServeEventsFor(50);
     EXPECT_EQ(boxes.Count(), 0);
