@@ -1,6 +1,8 @@
 #include "app/TemplateLoader.h"
 
 #include "app/ListView.h"
+#include "pages/ArrowStatic.h"
+#include "pages/LampStatic.h"
 #include "res/DialogTemplates.h"
 
 #include <QCheckBox>
@@ -168,12 +170,13 @@ QWidget* CTemplateLoader::CreateControl(const ControlTemplate& control, QWidget*
         return CreateListView(control, parent);
     case ControlKind::TabControl:
         return CreateTabControl(parent);
-    // Stand-ins for the indicator and cell list controls until those are built here.
+    case ControlKind::LampStatic:
+        return new CLampStatic(parent);
+    case ControlKind::ArrowStatic:
+        return new CArrowStatic(parent);
+    // A stand-in until the cell list control is built here.
     case ControlKind::CellList:
         return CreateListView(control, parent);
-    case ControlKind::LampStatic:
-    case ControlKind::ArrowStatic:
-        return new QWidget(parent);
     }
     return new QWidget(parent);
 }
