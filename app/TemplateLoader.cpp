@@ -2,6 +2,7 @@
 
 #include "app/ListView.h"
 #include "pages/ArrowStatic.h"
+#include "pages/CellList.h"
 #include "pages/LampStatic.h"
 #include "res/DialogTemplates.h"
 
@@ -60,9 +61,10 @@ QComboBox* CreateCombo(const ControlTemplate& control, QWidget* parent)
     return combo;
 }
 
+// A report list view; a cell list is one with a cell cursor.
 QTreeWidget* CreateListView(const ControlTemplate& control, QWidget* parent)
 {
-    auto* list = new QTreeWidget(parent);
+    auto* list = control.kind == ControlKind::CellList ? new CCellList(parent) : new QTreeWidget(parent);
     SetupReportView(list);
     if (control.style & StyleMultiSelect)
         list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -174,7 +176,6 @@ QWidget* CTemplateLoader::CreateControl(const ControlTemplate& control, QWidget*
         return new CLampStatic(parent);
     case ControlKind::ArrowStatic:
         return new CArrowStatic(parent);
-    // A stand-in until the cell list control is built here.
     case ControlKind::CellList:
         return CreateListView(control, parent);
     }
