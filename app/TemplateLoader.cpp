@@ -20,8 +20,11 @@
 
 namespace {
 
-// Installed by the setup step; stands in for the Windows dialog fonts.
-const QString kCjkFallbackFamily = QStringLiteral("Noto Sans CJK SC");
+// Installed by the setup step; stand in for the Windows dialog fonts. The Ming
+// (Song) face has the metrics of the dialog font the templates were laid out
+// for (7 x 13 pixels at 10 points), so dialogs keep their designed size; the
+// sans face is the fallback where it is missing.
+const QStringList kCjkFallbackFamilies = {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC")};
 
 // a * b / c rounded to the nearest integer, as dialog unit mapping rounds.
 int MulDiv(int a, int b, int c)
@@ -101,7 +104,7 @@ QFont CTemplateLoader::TemplateFont(const QString& family, int pointSize)
 {
     QFont font;
     if (!family.isEmpty())
-        font.setFamilies({QFontDatabase::hasFamily(family) ? family : kCjkFallbackFamily});
+        font.setFamilies(QFontDatabase::hasFamily(family) ? QStringList{family} : kCjkFallbackFamilies);
     if (pointSize > 0)
         font.setPointSize(pointSize);
     return font;

@@ -54,9 +54,10 @@ TEST(TemplateLoader, WindowsDialogFontsFallBackToAnInstalledCjkFont)
 {
     for (const QString& family : {QStringLiteral("宋体"), QStringLiteral("MS Shell Dlg")}) {
         const QFont font = CTemplateLoader::TemplateFont(family, 10);
-        EXPECT_EQ(QFontInfo(font).family(), "Noto Sans CJK SC") << family.toStdString();
+        EXPECT_EQ(QFontInfo(font).family(), "AR PL UMing CN") << family.toStdString();
         EXPECT_TRUE(QFontMetrics(font).inFontUcs4(U'串'));
         EXPECT_EQ(font.pointSize(), 10);
+        EXPECT_EQ(CTemplateLoader::BaseUnits(font), QSize(7, 13)) << "the size the templates were laid out for";
     }
 }
 
