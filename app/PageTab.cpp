@@ -31,7 +31,7 @@ const PageInfo kPageTable[] = {
     {"故障代码", 133}, {"电梯参数", 135}, {"门机参数", 136},
 };
 
-constexpr int kTabPadding = 10; // pixels left and right of a tab's text
+constexpr int kTabPadding = 6; // pixels left and right of a tab's text
 
 CPage* CreatePage(int index, QWidget* parent)
 {
@@ -125,16 +125,13 @@ void CPageTab::resizeEvent(QResizeEvent*)
     LayoutPages();
 }
 
-// The size the style gives a tab with this text, as a tab bar would.
+// A tab is as wide as its text plus a margin on each side, as the dialog's
+// own tab control sizes them, so that the seven tabs share one row at the
+// template's width.
 QSize CPageTab::TabSize(int index) const
 {
-    QStyleOptionTab tab;
-    tab.initFrom(this);
-    tab.text = m_tabTexts[index];
-    tab.shape = QTabBar::RoundedNorth;
     const QFontMetrics metrics = fontMetrics();
-    const QSize content(metrics.horizontalAdvance(tab.text) + 2 * kTabPadding, metrics.height() + 6);
-    return style()->sizeFromContents(QStyle::CT_TabBarTab, &tab, content, this);
+    return {metrics.horizontalAdvance(m_tabTexts[index]) + 2 * kTabPadding, metrics.height() + 8};
 }
 
 void CPageTab::paintEvent(QPaintEvent*)
