@@ -145,11 +145,13 @@ void CPageTab::paintEvent(QPaintEvent*)
         QStyleOptionTab tab;
         tab.initFrom(this);
         tab.rect = m_tabRects[i];
-        tab.text = m_tabTexts[i];
         tab.shape = QTabBar::RoundedNorth;
         if (i == m_curSel)
             tab.state |= QStyle::State_Selected;
-        painter.drawControl(QStyle::CE_TabBarTab, tab);
+        // The style draws the shape; the text is centred here, as the style's
+        // own label would keep a wider margin than the tab has.
+        painter.drawControl(QStyle::CE_TabBarTabShape, tab);
+        painter.drawText(m_tabRects[i], Qt::AlignCenter, m_tabTexts[i]);
     }
 }
 
