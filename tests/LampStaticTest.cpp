@@ -1,5 +1,6 @@
 #include "pages/ArrowStatic.h"
 #include "pages/LampStatic.h"
+#include "res/Resources.h"
 
 #include <QEvent>
 #include <QImage>
@@ -55,6 +56,21 @@ void ShowAndSettle(Control& control)
 }
 
 } // namespace
+
+TEST(Resources, BitmapsHaveTheirGridSizesAndIconLoads)
+{
+    const QSize sizes[][2] = {{{139, 0}, {48, 128}}, {{140, 0}, {16, 16}}, {{143, 0}, {32, 21}}, {{144, 0}, {112, 21}}};
+    for (const auto& [id, size] : sizes)
+        EXPECT_EQ(LoadBitmapResource(id.width()).size(), size) << id.width();
+    EXPECT_TRUE(LoadBitmapResource(141).isNull());
+
+    const QImage sheet = LoadBitmapResource(139);
+    EXPECT_EQ(sheet.pixelColor(0, 0), kMagenta) << "the sheet's key colour";
+    EXPECT_EQ(sheet.pixelColor(2 * 16 + 8, 7 * 16 + 8), kGrey) << "grey blue square";
+    EXPECT_EQ(LoadBitmapResource(144).pixelColor(0, 0), QColor(Qt::black));
+    EXPECT_FALSE(LoadIconResource(128).isNull());
+    EXPECT_TRUE(LoadIconResource(129).isNull());
+}
 
 TEST(LampStatic, EachStateShowsItsCellWithMagentaTransparent)
 {
