@@ -60,8 +60,8 @@ bool CCellList::IsOnLabel(const QModelIndex& index, const QPoint& point) const
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     option.rect = visualRect(index);
-    const auto* delegate = static_cast<const CCellCursorDelegate*>(itemDelegate());
-    return delegate->LabelRect(option, index).contains(point);
+    const auto* delegate = qobject_cast<const CCellCursorDelegate*>(itemDelegate());
+    return (delegate ? delegate->LabelRect(option, index) : option.rect).contains(point);
 }
 
 void CCellList::mousePressEvent(QMouseEvent* event)
