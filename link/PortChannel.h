@@ -33,13 +33,17 @@ public:
     int Open(QObject* owner, int portNumber, int baud, char parity, int dataBits, int stopBits,
              unsigned eventMask);
     // Discards both queues, then writes; true when all bytes went out at once.
+    // A closed port writes nothing and says nothing; a failing device is
+    // reported once until the next Open (polling pages write ten times a second).
     bool Write(const char* buffer, int length);
     // Collects one reply into buffer (the buffer of g_reply): up to 20 polls
     // 80 ms apart, stopping at an ETX received in this call or when one poll
     // delivered maxCount bytes. NUL-terminates after the stored bytes and
     // returns their count; the rest of the buffer keeps its contents.
     int Read(char* buffer, int maxCount);
-    // Ends the monitor thread (waiting in steps of one second) and closes the device.
+    // Ends the monitor thread (waiting in steps of one second), restores the
+    // device's line settings and closes it. Bytes still on their way to the
+    // owner are dropped, so Close and Open never wait for the owner.
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
 
