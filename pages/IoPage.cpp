@@ -1,0 +1,89 @@
+#include "pages/IoPage.h"
+
+#include "app/TemplateLoader.h"
+#include "link/Exchange.h"
+#include "link/FrameBuffer.h"
+#include "pages/LampStatic.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+constexpr int kAddress = 255;
+constexpr char EOT = 0x04;            // separates the input field from the output field
+constexpr int kWorkBufferSize = 80;   // the data of one reply as the page reads it
+constexpr int kChecksumDigits = 2;
+
+// Lamp states (sheet row y, column): red lit for a set bit, red dark for a clear one.
+constexpr int kRedRow = 0;
+constexpr int kLit = 0;
+constexpr int kDark = 1;
+constexpr int kGrey = 2;
+
+template<size_t N>
+void BindLamps(const QWidget* page, std::array<CLampStatic*, N>& lamps, int firstId)
+{
+    for (size_t i = 0; i < N; ++i)
+        lamps[i] = Control<CLampStatic>(page, firstId + static_cast<int>(i));
+}
+
+// Shows the bits of the field's hex digit pairs on the lamps, bit b of byte j
+// on lamp 8j + b. Only whole pairs count, and pairs beyond the lamps are
+// ignored. A lamp is drawn only when its state changes.
+template<size_t N>
+void ShowField(std::string_view field, std::array<CLampStatic*, N>& lamps)
+{
+    const size_t bytes = std::min(field.size() / 2, N / 8);
+    for (size_t j = 0; j < bytes; ++j) {
+        const int value = ParseHex2(field.data() + 2 * j);
+        for (int b = 0; b < 8; ++b) {
+            CLampStatic* lamp = lamps[8 * j + b];
+            const int column = (value >> b) & 1 ? kLit : kDark;
+            if (lamp->GetColumn() != column)
+                lamp->SetLamp(kRedRow, column, 0);
+        }
+    }
+}
+
+} // namespace
+
+CIoPage::CIoPage(QWidget* parent)
+    : CPollingPage(134, kPageIndex, parent)
+{
+    BindLamps(this, m_inputLamps, kFirstInputId);
+    BindLamps(this, m_outputLamps, kFirstOutputId);
+    for (CLampStatic* lamp : m_inputLamps)
+        lamp->SetLamp(kRedRow, kGrey, 0);
+    for (CLampStatic* lamp : m_outputLamps)
+        lamp->SetLamp(kRedRow, kGrey, 0);
+}
+
+void CIoPage::OnPoll()
+{
+    CExchange::Send([] { g_request.BuildCommand(kAddress, 'A', '4'); });
+}
+
+// A4: the input field, EOT, the output field, checksum, ETX. A reply without
+// the EOT, or whose second field cannot even hold the checksum, leaves the
+// outputs alone; its first field is still shown.
+void CIoPage::OnReplyReady()
+{
+    if (g_reply.Letter1() != 'A' || g_reply.Letter2() != '4')
+        return;
+    char work[kWorkBufferSize] = {};
+    strncpy(work, g_reply.Data() + 5, kWorkBufferSize - 1);
+    const std::string_view data(work);
+
+    const size_t separator = data.find(EOT);
+    ShowField(data.substr(0, separator), m_inputLamps);
+    if (separator == std::string_view::npos)
+        return;
+
+    std::string_view outputs = data.substr(separator + 1);
+    outputs = outputs.substr(0, outputs.find(ETX));
+    if (outputs.size() < kChecksumDigits)
+        return;
+    outputs.remove_suffix(kChecksumDigits);
+    ShowField(outputs, m_outputLamps);
+}

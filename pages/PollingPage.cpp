@@ -1,0 +1,31 @@
+#include "pages/PollingPage.h"
+
+#include "app/PageTab.h"
+
+CPollingPage::CPollingPage(int templateId, int pageIndex, QWidget* parent)
+    : CPage(templateId, parent)
+    , m_pageIndex(pageIndex)
+{
+}
+
+void CPollingPage::OnSetFocus()
+{
+    SetTimer1(kPollPeriodMs);
+}
+
+void CPollingPage::OnKillFocus()
+{
+    KillTimer1();
+}
+
+void CPollingPage::OnTimer1()
+{
+    if (IsShownPage())
+        OnPoll();
+}
+
+bool CPollingPage::IsShownPage() const
+{
+    const auto* tab = qobject_cast<const CPageTab*>(parentWidget());
+    return tab && tab->m_curPage == m_pageIndex;
+}

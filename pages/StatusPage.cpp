@@ -1,0 +1,318 @@
+#include "pages/StatusPage.h"
+
+#include "app/DataExchange.h"
+#include "app/ListView.h"
+#include "app/TemplateLoader.h"
+#include "link/Exchange.h"
+#include "link/FrameBuffer.h"
+#include "pages/ArrowStatic.h"
+#include "pages/CellList.h"
+#include "pages/FloorDisplayTexts.h"
+#include "pages/LampStatic.h"
+#include "settings/PortSetupDlg.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdint>
+
+int g_statusPollPhase = 0;
+
+namespace {
+
+constexpr int kAddress = 255;
+constexpr int kFloorCountParameter = 0x0B;  // F11, the number of floors
+
+// Controls of the page.
+constexpr int kLampId = 1036;
+constexpr int kRunId = 1046;
+constexpr int kStatusId = 1041;
+constexpr int kSpeedId = 1042;
+constexpr int kGroupId = 1048;
+constexpr int kSafetyId = 1047;
+constexpr int kDoorLockId = 1044;
+constexpr int kArrowId = 1049;
+constexpr int kLoadId = 1045;
+constexpr int kFloorId = 1057;
+constexpr int kDoorId = 1043;
+constexpr int kFloorListId = 1032;
+constexpr int kPortSetupId = 1060;
+
+// Columns of the floor list.
+enum FloorColumn { FloorNumberColumn, CarCallColumn, UpCallColumn, DownCallColumn };
+
+// Lamp states (sheet row y, column).
+constexpr int kRedRow = 0;
+constexpr int kGreenRow = 16;
+constexpr int kLit = 0;
+constexpr int kGrey = 2;
+
+// Requests of the poll, chosen by g_statusPollPhase after it advanced.
+constexpr char kPollLetters[3] = {'0', '3', '8'};
+
+// One block of the call reply: six bytes, one bit a floor.
+struct CallBlock
+{
+    int firstPos;
+    int column;
+    const char* mark;
+};
+const CallBlock kCallBlocks[] = {
+    {5, CarCallColumn, "√"},
+    {17, UpCallColumn, "↑"},
+    {29, DownCallColumn, "↓"},
+};
+
+bool Bit(int value, int n)
+{
+    return (value >> n) & 1;
+}
+
+// Two checksum digits and ETX end every reply.
+constexpr int kFrameTail = 3;
+
+// True when the reply's data reaches over positions pos .. pos+count-1. A
+// shorter reply would otherwise hand its checksum, or the older reply still
+// in the buffer behind it, to the page as data.
+bool ReplyCarries(int pos, int count)
+{
+    return pos + count <= g_reply.Length() - kFrameTail;
+}
+
+int ReplyByte(int pos)
+{
+    return ParseHex2(g_reply.Data() + pos);
+}
+
+// Operating mode from the two state bytes; the first matching rule wins.
+QString ModeText(int s1, int s2)
+{
+    if (Bit(s1, 4))
+        return "检修";
+    if (Bit(s2, 1))
+        return "消防";
+    if (Bit(s1, 7))
+        return "独立";
+    if (Bit(s1, 6))
+        return "锁梯";
+    if (Bit(s1, 5))
+        return "司机";
+    return "自动";
+}
+
+QString DoorText(int s2)
+{
+    if (Bit(s2, 4))
+        return "开门";
+    if (Bit(s2, 5))
+        return "关门";
+    return {};
+}
+
+QString LoadText(int s2)
+{
+    if (Bit(s2, 3))
+        return "超载";
+    if (Bit(s2, 2))
+        return "满载";
+    return {};
+}
+
+// Call type of a click from the display position of the clicked column, or 0
+// when the position names no call column.
+char CallTypeAtPosition(int position)
+{
+    switch (position) {
+    case 0:
+    case 1: return '0';
+    case 2: return '1';
+    case 3: return '2';
+    default: return 0;
+    }
+}
+
+} // namespace
+
+CStatusPage::CStatusPage(QWidget* parent)
+    : CPollingPage(130, kPageIndex, parent)
+    , m_bigFont(QStringLiteral("Times New Roman"))
+    , m_list(Control<CCellList>(this, kFloorListId))
+    , m_lamp(Control<CLampStatic>(this, kLampId))
+    , m_arrow(Control<CArrowStatic>(this, kArrowId))
+{
+    // A 25-pixel character cell of the roman face.
+    m_bigFont.setStyleHint(QFont::Serif);
+    m_bigFont.setPixelSize(22);
+    SetUpFloorList();
+    UpdateData(false);
+    connect(m_list, &QAbstractItemView::clicked, this, &CStatusPage::OnFloorListClicked);
+    connect(Control<QPushButton>(this, kPortSetupId), &QPushButton::clicked, this,
+            &CStatusPage::OnPortSetup);
+}
+
+void CStatusPage::DoDataExchange(CDataExchange& dx)
+{
+    dx.Text(kStatusId, m_status);
+    dx.Text(kSpeedId, m_speed);
+    dx.Text(kDoorId, m_door);
+    dx.Text(kLoadId, m_load);
+    dx.Text(kDoorLockId, m_doorLock);
+    dx.Text(kRunId, m_run);
+    dx.Text(kSafetyId, m_safety);
+    dx.Text(kGroupId, m_group);
+    dx.Text(kFloorId, m_floor);
+}
+
+void CStatusPage::SetUpFloorList()
+{
+    SetupReportView(m_list);
+    m_list->header()->setSectionsMovable(true);
+    InsertColumn(m_list, FloorNumberColumn, "楼层", 38, Qt::AlignHCenter);
+    InsertColumn(m_list, CarCallColumn, "指令", 38, Qt::AlignHCenter);
+    InsertColumn(m_list, UpCallColumn, "上召↑", 52, Qt::AlignHCenter);
+    InsertColumn(m_list, DownCallColumn, "下召↓", 52, Qt::AlignHCenter);
+}
+
+void CStatusPage::OnPoll()
+{
+    if (m_floorCount == 0) {
+        ReadFloorCount();
+        return;
+    }
+    SendNextPoll();
+    m_lamp->SetLamp(kRedRow, kGrey, 0);  // a request is outstanding
+}
+
+void CStatusPage::SendNextPoll()
+{
+    g_statusPollPhase = (g_statusPollPhase + 1) % 3;
+    const char letter = kPollLetters[g_statusPollPhase];
+    CExchange::Send([letter] { g_request.BuildCommand(kAddress, 'A', letter); });
+}
+
+void CStatusPage::ReadFloorCount()
+{
+    CExchange::Request request;
+    request.build = [] { g_request.BuildByteArg(kAddress, 'A', '5', kFloorCountParameter); };
+    request.waitMs = 50;
+    request.maxCount = 20;
+    request.test = Acceptance::Letters;
+    if (!CExchange::Run(request) || !ReplyCarries(7, 4))
+        return;
+    const int count = ParseHex4(g_reply.Data() + 7);
+    if (count > kMostFloors)
+        return;
+    m_floorCount = count;
+    FillFloorList();
+}
+
+// One row per floor, the top floor first; a row's item data is its floor.
+void CStatusPage::FillFloorList()
+{
+    DeleteAllRows(m_list);
+    for (int row = 0; row < m_floorCount; ++row) {
+        const int floor = m_floorCount - row;
+        InsertRow(m_list, row, QString::number(floor), floor);
+    }
+}
+
+void CStatusPage::OnReplyReady()
+{
+    KillTimer1();
+    if (g_reply.Letter1() == 'A') {
+        switch (g_reply.Letter2()) {
+        case '0': DecodeState(); break;
+        case '3': DecodeCalls(); break;
+        case '8': DecodeSpeed(); break;
+        default: break;
+        }
+    }
+    SetTimer1(kPollPeriodMs);
+}
+
+// A0: floor display code and the two state bytes.
+void CStatusPage::DecodeState()
+{
+    if (!ReplyCarries(5, 6))
+        return;
+    const int code = ReplyByte(5);
+    const int s1 = ReplyByte(7);
+    const int s2 = ReplyByte(9);
+
+    for (int id : {kFloorId, kStatusId, kRunId})
+        Control<QLabel>(this, id)->setFont(m_bigFont);
+    m_floor = QString::fromUtf8(kFloorDisplayTexts[code]);
+    UpdateData(false);
+
+    m_status = ModeText(s1, s2);
+    m_arrow->SetFrame(static_cast<unsigned char>(s1 & 7));
+    m_door = DoorText(s2);
+    m_doorLock = Bit(s1, 3) ? "门锁闭合" : "门锁开启";
+    m_load = LoadText(s2);
+    const bool running = Bit(s2, 7);
+    m_run = running ? "运行" : "故障";
+    m_lamp->SetLamp(running ? kGreenRow : kRedRow, kLit, 0);
+    m_safety = Bit(s2, 6) ? "安全回路" : "";
+    m_group = Bit(s2, 0) ? "群控" : "单梯";
+    UpdateData(false);
+}
+
+// A3: car, up and down calls of floors 1 to 48, one bit a floor.
+void CStatusPage::DecodeCalls()
+{
+    const int markedFloors = std::min(m_floorCount, kMostCallFloors);
+    for (const CallBlock& block : kCallBlocks) {
+        const QString mark = QString::fromUtf8(block.mark);
+        for (int i = 0; i < markedFloors; ++i) {
+            const int pos = block.firstPos + 2 * (i / 8);
+            if (!ReplyCarries(pos, 2))
+                break;
+            ShowCallMark(i, block.column, Bit(ReplyByte(pos), i % 8), mark);
+        }
+    }
+}
+
+// Writes the cell of floor index i only when its text changes, so a steady
+// state redraws nothing.
+void CStatusPage::ShowCallMark(int floorIndex, int column, bool called, const QString& mark)
+{
+    const int row = m_floorCount - 1 - floorIndex;
+    const QString text = called ? mark : QString();
+    if (RowText(m_list, row, column) != text)
+        SetRowText(m_list, row, column, text);
+}
+
+// A8: the car's speed in mm/s, signed, low byte first.
+void CStatusPage::DecodeSpeed()
+{
+    if (!ReplyCarries(5, 4))
+        return;
+    const auto mmPerSecond = static_cast<std::int16_t>(ParseHex4(g_reply.Data() + 5));
+    m_speed = QString::asprintf("速度: %.2fm/s", mmPerSecond * 0.001);
+    UpdateData(false);
+}
+
+// Registers a call at the selected floor, of the type of the clicked column.
+void CStatusPage::OnFloorListClicked()
+{
+    KillTimer1();
+    const int row = SelectedRow(m_list);
+    const char callType = CallTypeAtPosition(m_list->CurrentColumn());
+    if (row >= 0 && callType != 0) {
+        const int floor = RowItemData(m_list, row);
+        CExchange::Send([callType, floor] {
+            g_request.BuildCharByteArg(kAddress, 'F', '3', callType, floor);
+        });
+    }
+    GiveFocus();
+}
+
+void CStatusPage::OnPortSetup()
+{
+    KillTimer1();
+    CPortSetupDlg dialog(this);
+    dialog.exec();
+    SetTimer1(kPollPeriodMs);
+}
