@@ -150,9 +150,11 @@ void CFaultPage::AddRecordRow(int number)
     const int code = ReplyHex(layout.codePos, 2);
     if (code == 0)
         return;
-    const int row = InsertRow(m_list, number, QString::number(ReplyHex(layout.numberPos, layout.numberDigits)), code);
+    const int recordNumber = ReplyHex(layout.numberPos, layout.numberDigits);
+    const QString floor = layout.floorPos < 0 ? QString() : QString::number(ReplyHex(layout.floorPos, 2));
+    const int row = InsertRow(m_list, number, QString::number(recordNumber), code);
     SetRowText(m_list, row, 1, QString::number(code));
-    SetRowText(m_list, row, 2, layout.floorPos < 0 ? QString() : QString::number(ReplyHex(layout.floorPos, 2)));
+    SetRowText(m_list, row, 2, floor);
     SetRowText(m_list, row, 3, FormatTime(g_reply.Data() + layout.timePos, layout.timePattern));
 }
 

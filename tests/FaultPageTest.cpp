@@ -37,7 +37,11 @@ class CPaintCounter : public QObject
 {
 public:
     explicit CPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override { return m_paints += event->type() == QEvent::Paint, false; }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        m_paints += event->type() == QEvent::Paint;
+        return false;
+    }
     int m_paints = 0;
 };
 
@@ -143,7 +147,8 @@ TEST_F(FaultPageTest, EmptyRecordsLeaveNoRowAndRowsKeepTheControllersNumbers)
     printf("full read: %lld ms, %d list repaints\n", clock.elapsed(), paints.m_paints);
 
     ASSERT_EQ(RowCount(List()), 18);
-    EXPECT_EQ((QStringList{Cell(2, 0), Cell(3, 0), Cell(6, 0), Cell(17, 0)}), (QStringList{"2", "4", "8", "19"}));
+    const QStringList numbers{Cell(2, 0), Cell(3, 0), Cell(6, 0), Cell(17, 0)};
+    EXPECT_EQ(numbers, (QStringList{"2", "4", "8", "19"}));
     EXPECT_EQ(Cell(3, 1), "24");
     EXPECT_EQ(RowItemData(List(), 3), 24);
     EXPECT_GT(paints.m_paints, 10);
@@ -192,8 +197,9 @@ TEST_F(FaultPageTest, ResetReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
     silent = true;
     g_reply.SetText(CSimReply('F', 'R').AddChar('2').AddChar('F').Frame().c_str());
     Click(1002);
-    EXPECT_EQ(m_boxes.Texts(), (QStringList{"复位电梯故障记录命令发出成功", "复位电梯故障记录命令发出失败",
-                                            "复位电梯故障记录命令发出失败"}));
+    const QString sent = "复位电梯故障记录命令发出成功";
+    const QString failed = "复位电梯故障记录命令发出失败";
+    EXPECT_EQ(m_boxes.Texts(), (QStringList{sent, failed, failed}));
 }
 
 TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead)
