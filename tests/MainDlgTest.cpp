@@ -10,6 +10,7 @@
 #include "tests/TestPeer.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -163,8 +164,7 @@ TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)
     // The fault code stands at positions 14 and 15.
     peer.Send(CTestPeer::Frame("FFE6" + std::string(9, '0') + "23XX"));
     // The monitor thread hands the bytes over through the event loop.
-    for (int i = 0; i < 300 && boxes.Count() == 0; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QTest::qWaitFor([&] { return boxes.Count() > 0; }, 3000);
 
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Calls()[0].text, "故障码: 23");
