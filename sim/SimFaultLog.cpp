@@ -1,13 +1,6 @@
 #include "sim/SimFaultLog.h"
 
-#include "params/ParamCatalogue.h"
 #include "sim/SimClock.h"
-
-namespace {
-
-constexpr int kHighestFaultCode = 99;
-
-} // namespace
 
 CSimFaultLog::CSimFaultLog(int capacity)
     : m_records(capacity)
@@ -31,13 +24,4 @@ void CSimFaultLog::Clear()
 {
     for (Record& record : m_records)
         record = Record{};
-}
-
-std::vector<int> CSimFaultLog::KnownCodes(bool longRecord)
-{
-    std::vector<int> codes;
-    for (int code = 1; code <= kHighestFaultCode; ++code)
-        if (!CParamCatalogue::FaultText(longRecord, code).trimmed().isEmpty())
-            codes.push_back(code);
-    return codes;
 }

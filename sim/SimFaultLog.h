@@ -26,9 +26,6 @@ public:
     void Add(int code, int floor, const CSimClock& clock);
     void Clear();
 
-    // The fault codes that have an explanation on the given generation.
-    static std::vector<int> KnownCodes(bool longRecord);
-
 private:
     std::vector<Record> m_records;
 };

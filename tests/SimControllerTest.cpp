@@ -1,5 +1,6 @@
 #include "SimTestHelpers.h"
 
+#include "params/ParamCatalogue.h"
 #include "sim/SimShaft.h"
 
 namespace {
@@ -223,6 +224,24 @@ TEST_F(SimTest, FaultLogIsReadAndCleared)
     EXPECT_TRUE(IsAcknowledged(CharArg('F', 'R', '2'), "FR", 6));
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(Hex2(ByteArg('A', '1', i), 7), 0) << i;
+}
+
+TEST(SimFaultLogTest, PastFaultsOfBothGenerationsHaveExplanations)
+{
+    for (bool longRecord : {true, false}) {
+        CSimOptions options;
+        options.longRecord = longRecord;
+        CSimController sim(options);
+        CSimFaultLog& log = sim.MainBoard().FaultLog();
+        EXPECT_EQ(log.Capacity(), longRecord ? 20 : 16);
+        int faults = 0;
+        for (int i = 0; i < log.Capacity(); ++i)
+            if (log.At(i).code != 0) {
+                ++faults;
+                EXPECT_FALSE(CParamCatalogue::FaultText(longRecord, log.At(i).code).trimmed().isEmpty());
+            }
+        EXPECT_GT(faults, 2);
+    }
 }
 
 TEST_F(SimTest, FaultReportCarriesItsCodeAndIsAcknowledgedByF6)
