@@ -137,10 +137,9 @@ QSize CPageTab::TabSize(int index) const
 void CPageTab::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);
-    QStyleOptionTabWidgetFrame frame;
-    frame.initFrom(this);
-    frame.rect = rect().adjusted(0, m_tabAreaHeight, 0, 0);
-    painter.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+    // The pane: a plain frame below the tabs.
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, m_tabAreaHeight, -1, -1));
     for (int i = 0; i < static_cast<int>(m_tabRects.size()); ++i) {
         QStyleOptionTab tab;
         tab.initFrom(this);
@@ -151,6 +150,7 @@ void CPageTab::paintEvent(QPaintEvent*)
         // The style draws the shape; the text is centred here, as the style's
         // own label would keep a wider margin than the tab has.
         painter.drawControl(QStyle::CE_TabBarTabShape, tab);
+        painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(m_tabRects[i], Qt::AlignCenter, m_tabTexts[i]);
     }
 }

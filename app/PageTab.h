@@ -27,6 +27,7 @@ public:
     int CurSel() const { return m_curSel; }
     int TabCount() const { return m_tabTexts.size(); }
     QString TabText(int index) const { return m_tabTexts.value(index); }
+    QRect TabRect(int index) const { return m_tabRects.at(index); }
     CPage* Page(int index) const;
     CPage* CurrentPage() const { return Page(m_curSel); }
 

@@ -107,8 +107,11 @@ TEST_F(MainDlgTest, StartUpWithSettingsOpensPortAndShowsSevenTabs)
     CPageTab* tab = dialog.PageTab();
     ASSERT_EQ(tab->TabCount(), 7);
     const QStringList texts = {"电梯状态", "一般参数", "井道数据", "I/O状态", "故障代码", "电梯参数", "门机参数"};
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(tab->TabText(i), texts[i]);
+        EXPECT_TRUE(tab->rect().contains(tab->TabRect(i))) << "every tab stays visible: " << i;
+        EXPECT_GE(tab->TabRect(i).width(), tab->fontMetrics().horizontalAdvance(texts[i])) << i;
+    }
     EXPECT_TRUE(g_port.IsOpen());
     EXPECT_EQ(peer.Baud(), 9600);
     EXPECT_EQ(g_specialCode, 'E');
@@ -164,7 +167,7 @@ TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)
     // The fault code stands at positions 14 and 15.
     peer.Send(CTestPeer::Frame("FFE6" + std::string(9, '0') + "23XX"));
     // The monitor thread hands the bytes over through the event loop.
-    QTest::qWaitFor([&] { return boxes.Count() > 0; }, 3000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.Count() > 0; }, 3000));
 
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Calls()[0].text, "故障码: 23");
