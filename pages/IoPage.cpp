@@ -6,6 +6,7 @@
 #include "pages/LampStatic.h"
 
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 constexpr int kAddress = 255;
 constexpr char EOT = 0x04;            // separates the input field from the output field
 constexpr int kWorkBufferSize = 80;   // the data of one reply as the page reads it
-constexpr int kChecksumDigits = 2;
+constexpr size_t kChecksumDigits = 2;
 
 // Lamp states (sheet row y, column): red lit for a set bit, red dark for a clear one.
 constexpr int kRedRow = 0;
@@ -46,6 +47,17 @@ void ShowField(std::string_view field, std::array<CLampStatic*, N>& lamps)
     }
 }
 
+// The digits of a field that runs up to the reply's end: the checksum digits
+// (and ETX) cut off; nothing when the field cannot even hold the checksum.
+std::optional<std::string_view> BeforeChecksum(std::string_view field)
+{
+    field = field.substr(0, field.find(ETX));
+    if (field.size() < kChecksumDigits)
+        return std::nullopt;
+    field.remove_suffix(kChecksumDigits);
+    return field;
+}
+
 } // namespace
 
 CIoPage::CIoPage(QWidget* parent)
@@ -76,14 +88,12 @@ void CIoPage::OnReplyReady()
     const std::string_view data(work);
 
     const size_t separator = data.find(EOT);
+    if (separator == std::string_view::npos) {
+        if (const auto inputs = BeforeChecksum(data))
+            ShowField(*inputs, m_inputLamps);
+        return;
+    }
     ShowField(data.substr(0, separator), m_inputLamps);
-    if (separator == std::string_view::npos)
-        return;
-
-    std::string_view outputs = data.substr(separator + 1);
-    outputs = outputs.substr(0, outputs.find(ETX));
-    if (outputs.size() < kChecksumDigits)
-        return;
-    outputs.remove_suffix(kChecksumDigits);
-    ShowField(outputs, m_outputLamps);
+    if (const auto outputs = BeforeChecksum(data.substr(separator + 1)))
+        ShowField(*outputs, m_outputLamps);
 }

@@ -6,9 +6,7 @@
 
 namespace {
 
-constexpr int kLit = 0;
-constexpr int kDark = 1;
-constexpr int kGrey = 2;
+enum Column { kLit, kDark, kGrey };
 
 // An A4 reply: the input digits, EOT, the output digits, checksum, ETX.
 std::string IoReply(const std::string& inputs, const std::string& outputs)
@@ -22,21 +20,21 @@ protected:
     void SetUp() override
     {
         LivePageRig::SetUp();
-        StartPages();
+        m_tab->Init();
     }
-
     CIoPage* Page() const { return static_cast<CIoPage*>(m_tab->Page(CIoPage::kPageIndex)); }
+    void Deliver(const std::string& frame) { LivePageRig::Deliver(Page(), frame); }
 
-    void Deliver(const std::string& frame)
+    // The columns of a run of lamps as one text, e.g. "0111": lit, dark, dark, dark.
+    QString Inputs(int first, int count) const { return Columns(first, count, &CIoPage::InputLamp); }
+    QString Outputs(int first, int count) const { return Columns(first, count, &CIoPage::OutputLamp); }
+    QString Columns(int first, int count, CLampStatic* (CIoPage::*lamp)(int) const) const
     {
-        g_reply.SetText(frame.c_str());
-        Page()->OnReplyReady();
+        QString columns;
+        for (int bit = first; bit < first + count; ++bit)
+            columns += QString::number((Page()->*lamp)(bit)->GetColumn());
+        return columns;
     }
-
-    int InputColumn(int bit) const { return Page()->InputLamp(bit)->GetColumn(); }
-    int OutputColumn(int bit) const { return Page()->OutputLamp(bit)->GetColumn(); }
-
-    // SetLamp calls over all 96 lamps so far.
     int Draws() const
     {
         int draws = 0;
@@ -48,110 +46,73 @@ protected:
     }
 };
 
-} // namespace
-
-TEST_F(IoPageTest, LampsStartGreyAndFollowTheBitsOfBothFields)
+QString Repeat(char column, int count)
 {
-    for (int bit = 0; bit < CIoPage::kInputCount; ++bit)
-        ASSERT_EQ(InputColumn(bit), kGrey);
-    for (int bit = 0; bit < CIoPage::kOutputCount; ++bit)
-        ASSERT_EQ(OutputColumn(bit), kGrey);
-
-    Deliver(IoReply("0100008000000000", "00040000"));
-    for (int bit = 0; bit < 32; ++bit)
-        EXPECT_EQ(InputColumn(bit), bit == 0 || bit == 31 ? kLit : kDark) << "X" << bit;
-    for (int bit = 32; bit < 64; ++bit)
-        EXPECT_EQ(InputColumn(bit), kDark) << "TX" << bit - 32;
-    for (int bit = 0; bit < 32; ++bit)
-        EXPECT_EQ(OutputColumn(bit), bit == 10 ? kLit : kDark) << "Y" << bit;
-    EXPECT_EQ(Page()->InputLamp(0)->GetTop(), 0) << "red lamps";
-
-    Deliver(IoReply("0000000001000000", "00000080"));
-    EXPECT_EQ(InputColumn(32), kLit) << "TX0";
-    EXPECT_EQ(OutputColumn(31), kLit) << "Y31";
+    return QString(count, QChar(column));
 }
 
-// Identical replies draw nothing; a reply that changes one bit draws one lamp.
-TEST_F(IoPageTest, OnlyLampsThatChangeAreDrawn)
+} // namespace
+
+// X0 and X31 lit, all TX dark, Y10 lit; identical replies draw no lamp, a
+// reply that changes one bit draws one.
+TEST_F(IoPageTest, BitsMapToTheirLampsAndOnlyChangedLampsAreDrawn)
 {
-    const std::string reply = IoReply("A5A5A5A55A5A5A5A", "0F0F0F0F");
+    EXPECT_EQ(Inputs(0, 64) + Outputs(0, 32), Repeat('2', 96));
+    const std::string reply = IoReply("0100008000000000", "00040000");
     Deliver(reply);
+    EXPECT_EQ(Inputs(0, 32), "0" + Repeat('1', 30) + "0");
+    EXPECT_EQ(Inputs(32, 32), Repeat('1', 32));
+    EXPECT_EQ(Outputs(0, 32), Repeat('1', 10) + "0" + Repeat('1', 21));
+
     const int draws = Draws();
     Deliver(reply);
     EXPECT_EQ(Draws(), draws);
-    Deliver(IoReply("A5A5A5A55A5A5A5A", "0F0F0F0E"));
+    Deliver(IoReply("0100008001000000", "00040000"));
     EXPECT_EQ(Draws(), draws + 1);
+    EXPECT_EQ(Inputs(32, 1), "0") << "TX0";
 }
 
-// Lamps a reply does not carry keep their state: a short first field leaves the
-// car board's lamps grey; surplus digits and a lone last digit are ignored.
-TEST_F(IoPageTest, ShortAndLongFieldsTouchOnlyTheLampsTheyCover)
+// Lamps a reply does not carry keep their state; surplus digits and a lone
+// last digit are ignored. Without the EOT, or with a second field shorter than
+// its checksum, the outputs are left alone and the inputs still shown.
+TEST_F(IoPageTest, ShortLongAndMalformedFields)
 {
     Deliver(IoReply("FFFFFFFF", "FF"));
-    for (int bit = 0; bit < 32; ++bit)
-        EXPECT_EQ(InputColumn(bit), kLit) << "X" << bit;
-    for (int bit = 32; bit < 64; ++bit)
-        EXPECT_EQ(InputColumn(bit), kGrey) << "TX" << bit - 32;
-    for (int bit = 0; bit < 8; ++bit)
-        EXPECT_EQ(OutputColumn(bit), kLit) << "Y" << bit;
-    for (int bit = 8; bit < 32; ++bit)
-        EXPECT_EQ(OutputColumn(bit), kGrey) << "Y" << bit;
+    EXPECT_EQ(Inputs(0, 64), Repeat('0', 32) + Repeat('2', 32));
+    EXPECT_EQ(Outputs(0, 32), Repeat('0', 8) + Repeat('2', 24));
 
     Deliver(IoReply("00000000000000000000FF", "00000000FFFF"));
-    for (int bit = 0; bit < 64; ++bit)
-        EXPECT_EQ(InputColumn(bit), kDark) << bit;
-    for (int bit = 0; bit < 32; ++bit)
-        EXPECT_EQ(OutputColumn(bit), kDark) << "Y" << bit;
+    EXPECT_EQ(Inputs(0, 64) + Outputs(0, 32), Repeat('1', 96));
 
     Deliver(IoReply("FFF", "F"));
-    EXPECT_EQ(InputColumn(0), kLit);
-    EXPECT_EQ(InputColumn(8), kDark) << "a lone digit is not a byte";
-    EXPECT_EQ(OutputColumn(0), kDark) << "a lone digit is not a byte";
-}
+    EXPECT_EQ(Inputs(0, 16), Repeat('0', 8) + Repeat('1', 8));
+    EXPECT_EQ(Outputs(0, 8), Repeat('1', 8));
 
-// Without the EOT, or with a second field shorter than the checksum, the
-// outputs are left alone; the first field is still shown.
-TEST_F(IoPageTest, MalformedRepliesLeaveTheOutputsAlone)
-{
-    Deliver(IoReply("00", "00"));
-    const std::string noSeparator = CSimReply('A', '4').AddText("FF00").Frame();
-    Deliver(noSeparator);
-    EXPECT_EQ(InputColumn(0), kLit);
-    EXPECT_EQ(OutputColumn(0), kDark);
-
-    std::string shortSecondField = "\x02" "FFA4" "00" "\x04" "F" "\x03";
-    Deliver(shortSecondField);
-    EXPECT_EQ(InputColumn(0), kDark);
-    for (int bit = 0; bit < 32; ++bit)
-        EXPECT_EQ(OutputColumn(bit), bit < 8 ? kDark : kGrey) << "Y" << bit;
-
+    Deliver(IoReply("00", "FF"));
+    Deliver(CSimReply('A', '4').AddText("FF").Frame());
+    EXPECT_EQ(Inputs(0, 16), Repeat('0', 8) + Repeat('1', 8)) << "no EOT: the inputs end before the checksum";
+    EXPECT_EQ(Outputs(0, 8), Repeat('0', 8)) << "no EOT";
+    Deliver("\x02" "FFA4" "00" "\x04" "0" "\x03");
+    EXPECT_EQ(Inputs(0, 8), Repeat('1', 8));
+    EXPECT_EQ(Outputs(0, 8), Repeat('0', 8)) << "second field shorter than the checksum";
     Deliver(CSimReply('A', '0').AddText("FFFFFF").Frame());
-    EXPECT_EQ(InputColumn(0), kDark) << "other letters are ignored";
+    EXPECT_EQ(Inputs(0, 8), Repeat('1', 8)) << "other letters";
 }
 
-// Shown, the page asks for A4 on every tick whether or not replies come, and
-// the lamps show the controller's inputs and outputs.
+// Shown, the page asks for A4 on every tick and its lamps show the
+// controller's inputs and outputs.
 TEST_F(IoPageTest, PollsA4EveryTickAndShowsTheControllersBits)
 {
     m_tab->SelectTab(CIoPage::kPageIndex);
     ClearRequests();
     Run(1000);
-    const std::vector<std::string> requests = Requests();
-    EXPECT_GE(requests.size(), 5u);
-    EXPECT_LE(requests.size(), 11u);
-    for (const std::string& request : requests)
-        EXPECT_EQ(request, Command('A', '4'));
-
+    EXPECT_GE(Requests().size(), 5u);
+    EXPECT_LE(Requests().size(), 11u);
+    EXPECT_EQ(RequestLetters(100), std::vector<std::string>(Requests().size(), "A4"));
     const std::uint64_t inputs = m_sim->MainBoard().Inputs();
     const std::uint32_t outputs = m_sim->MainBoard().Outputs();
     for (int bit = 0; bit < 64; ++bit)
-        EXPECT_EQ(InputColumn(bit), (inputs >> bit) & 1 ? kLit : kDark) << bit;
+        EXPECT_EQ(Page()->InputLamp(bit)->GetColumn(), (inputs >> bit) & 1 ? kLit : kDark) << bit;
     for (int bit = 0; bit < 32; ++bit)
-        EXPECT_EQ(OutputColumn(bit), (outputs >> bit) & 1 ? kLit : kDark) << bit;
-
-    m_script = [](const std::string&) { return std::string(); };
-    DrainLine();
-    ClearRequests();
-    Run(500);
-    EXPECT_GE(Requests().size(), 3u) << "polling goes on without replies";
+        EXPECT_EQ(Page()->OutputLamp(bit)->GetColumn(), (outputs >> bit) & 1 ? kLit : kDark) << bit;
 }

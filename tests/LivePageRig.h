@@ -7,37 +7,29 @@
 #include "sim/SimController.h"
 #include "tests/TestPeer.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 // Stands in for the main dialog as the owner of g_port: collects each
-// forwarded frame from STX to ETX into g_reply and hands it to the page the
-// tab control shows.
+// forwarded frame from STX to ETX into g_reply and hands it to the shown page.
 class CReplyRouter : public QObject
 {
     Q_OBJECT
 public:
     Q_INVOKABLE void OnCommRxChar(int byte, int /*portNumber*/)
     {
-        const char c = static_cast<char>(byte);
-        if (c == STX)
+        if (byte == STX)
             m_frame.clear();
-        m_frame += c;
-        if (c != ETX || m_frame[0] != STX)
+        m_frame += static_cast<char>(byte);
+        if (byte != ETX || m_frame[0] != STX)
             return;
         g_reply.SetText(m_frame.c_str());
-        m_frame.clear();
         if (m_tab && m_tab->CurrentPage())
             m_tab->CurrentPage()->OnReplyReady();
     }
@@ -49,21 +41,18 @@ private:
 
 // The live pages in their tab control, polling a simulated controller over a
 // pseudo-terminal. The line and g_port stay open for the whole suite (closing
-// the port costs a second); every test gets a fresh tab control with fresh
-// pages and a fresh controller, and may script answers before the controller's.
+// the port costs a second); every test gets fresh pages and a fresh
+// controller. A test may answer requests itself through m_script (an empty
+// answer leaves them to the controller), or set m_silent so that only the
+// replies it hands to a page itself reach it.
 class LivePageRig : public ::testing::Test
 {
 protected:
-    // An answer for a request, or nullopt to let the simulated controller answer.
-    using Script = std::function<std::optional<std::string>(const std::string& request)>;
-
-    static constexpr int kPort = 1;
-
     static void SetUpTestSuite()
     {
-        s_peer = new CTestPeer(kPort);
+        s_peer = new CTestPeer(1);
         s_router = new CReplyRouter;
-        ASSERT_EQ(g_port.Open(s_router, kPort, 9600, 'N', 8, 1, 0x49), 1);
+        ASSERT_EQ(g_port.Open(s_router, 1, 9600, 'N', 8, 1, 0x49), 1);
     }
     static void TearDownTestSuite()
     {
@@ -76,75 +65,62 @@ protected:
     {
         g_specialCode = 'E';
         s_peer->SetResponder([this](const std::string& request, int baud) {
-            if (m_script)
-                if (std::optional<std::string> answer = m_script(request))
-                    return *answer;
+            const std::string scripted = m_script ? m_script(request) : std::string();
+            if (m_silent || !scripted.empty())
+                return scripted;
             return m_sim->HandleRequest(request, baud);
         });
         s_peer->ClearRequests();
-        m_window = std::make_unique<QWidget>();
-        m_tab = new CPageTab(s_router, m_window.get());
+        m_tab = std::make_unique<CPageTab>(s_router);
         m_tab->resize(460, 640);
-        s_router->m_tab = m_tab;
-        m_window->resize(m_tab->size());
-        m_window->show();
+        m_tab->show();
+        s_router->m_tab = m_tab.get();
     }
     void TearDown() override
     {
         s_router->m_tab = nullptr;
-        m_window.reset();
+        m_tab.reset();
         s_peer->SetResponder({});
-        DrainLine();
+        Run(30); // replies still on the way find no page
         g_specialCode = 0;
     }
 
-    // Creates the pages; page 0 gets the focus and starts polling.
-    void StartPages() { m_tab->Init(); }
-
-    // Serves events for ms milliseconds as the program's event loop does:
-    // timers fire, forwarded bytes are handled as soon as they come.
+    // Serves events for ms milliseconds as the program's event loop does.
     static void Run(int ms)
     {
         QEventLoop loop;
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    // Serves events until the peer has seen count frames (or 3 s passed).
+    // Serves events until the peer has seen count frames (at most 3 s).
     static void RunUntilRequests(size_t count)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (s_peer->Requests().size() < count && clock.elapsed() < 3000)
+        for (int waited = 0; s_peer->Requests().size() < count && waited < 3000; waited += 5)
             Run(5);
     }
-    // Lets the replies still on the way arrive while no page is left to take them.
-    static void DrainLine() { Run(30); }
-
     static std::vector<std::string> Requests() { return s_peer->Requests(); }
     static void ClearRequests() { s_peer->ClearRequests(); }
-    // The letters of every request, in order ("A5", "A3", ...).
-    static std::vector<std::string> RequestLetters()
+    // The letters of the first count requests ("A5", "A3", ...).
+    static std::vector<std::string> RequestLetters(size_t count)
     {
         std::vector<std::string> letters;
         for (const std::string& frame : Requests())
-            letters.push_back(frame.substr(3, 2));
+            if (letters.size() < count)
+                letters.push_back(frame.substr(3, 2));
         return letters;
     }
 
-    static std::string Command(char c1, char c2)
+    // Hands a reply to a page as the main dialog does.
+    static void Deliver(CPage* page, const std::string& frame)
     {
-        CFrameBuffer frame;
-        frame.BuildCommand(255, c1, c2);
-        return frame.Data();
+        g_reply.SetText(frame.c_str());
+        page->OnReplyReady();
     }
 
-    static CTestPeer* s_peer;
-    static CReplyRouter* s_router;
+    static inline CTestPeer* s_peer = nullptr;
+    static inline CReplyRouter* s_router = nullptr;
     std::unique_ptr<CSimController> m_sim = std::make_unique<CSimController>();
-    Script m_script;
-    std::unique_ptr<QWidget> m_window;
-    CPageTab* m_tab = nullptr;
+    std::function<std::string(const std::string& request)> m_script;
+    bool m_silent = false;
+    std::unique_ptr<CPageTab> m_tab;
 };
-
-inline CTestPeer* LivePageRig::s_peer = nullptr;
-inline CReplyRouter* LivePageRig::s_router = nullptr;
