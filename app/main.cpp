@@ -2,10 +2,17 @@
 #include "res/Resources.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // Qt's own texts (the message box's details button, standard dialogs) in
+    // Chinese, like the rest of the user interface.
+    QTranslator qtTexts;
+    if (qtTexts.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(&qtTexts);
     InitVelorResources();
     CServiceApp app;
     return app.Run();
