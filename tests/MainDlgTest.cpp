@@ -204,4 +204,25 @@ TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
     EXPECT_EQ(pages[0]->focusCount, 2);
 }
 
+TEST_F(MainDlgTest, KeyboardSwitchesPagesThroughTheSameSwitch)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    CPageTab* tab = dialog.PageTab();
+
+    QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tab->m_curPage, 1);
+    QTest::keyClick(&dialog, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(tab->m_curPage, 2);
+    QTest::keyClick(&dialog, Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(&dialog, Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(&dialog, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(tab->m_curPage, 6) << "wraps round to the door machine page";
+    EXPECT_EQ(peer.Baud(), 38400) << "with the port switch a click makes";
+}
+
 } // namespace
