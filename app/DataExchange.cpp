@@ -134,15 +134,23 @@ bool CDataExchange::Unsigned(int id, unsigned& value)
     return Unsigned(id, value, 0, UINT_MAX);
 }
 
-bool CDataExchange::Unsigned(int id, unsigned& value, unsigned min, unsigned max)
+QWidget* CDataExchange::NumberToTake(int id, long long value)
 {
     QWidget* control = Find(id);
     if (m_failed || !control)
-        return !m_failed;
+        return nullptr;
     if (!m_saving) {
         SetControlText(control, QString::number(value));
-        return true;
+        return nullptr;
     }
+    return control;
+}
+
+bool CDataExchange::Unsigned(int id, unsigned& value, unsigned min, unsigned max)
+{
+    QWidget* control = NumberToTake(id, value);
+    if (!control)
+        return !m_failed;
     const std::optional<long long> parsed = ParseDecimal(ControlText(control), false);
     if (!parsed || *parsed > UINT_MAX)
         return Fail(control, kPromptPositiveInteger);
@@ -154,13 +162,9 @@ bool CDataExchange::Unsigned(int id, unsigned& value, unsigned min, unsigned max
 
 bool CDataExchange::Signed(int id, int& value)
 {
-    QWidget* control = Find(id);
-    if (m_failed || !control)
+    QWidget* control = NumberToTake(id, value);
+    if (!control)
         return !m_failed;
-    if (!m_saving) {
-        SetControlText(control, QString::number(value));
-        return true;
-    }
     const std::optional<long long> parsed = ParseDecimal(ControlText(control), true);
     if (!parsed || *parsed < INT_MIN || *parsed > INT_MAX)
         return Fail(control, kPromptInteger);

@@ -37,6 +37,9 @@ public:
 
 private:
     QWidget* Find(int id) const;
+    // Loading shows the value and gives nullptr; saving gives the control
+    // whose text is to be parsed (nullptr when there is none or the exchange failed).
+    QWidget* NumberToTake(int id, long long value);
     bool Fail(QWidget* control, const QString& prompt);
 
     QWidget* m_root;
