@@ -18,7 +18,6 @@
 namespace {
 
 constexpr int kTabControlId = 1000;
-constexpr int kAddress = 255;
 
 // Positions of the fault code in a fault report.
 constexpr int kFaultCodePos1 = 14;
@@ -124,5 +123,5 @@ void CMainDlg::OnFaultReport()
                              .arg(QChar::fromLatin1(m_assembly[kFaultCodePos2]))
                              .remove(QChar(0));
     VelorMessageBox(code);
-    CExchange::Send([] { g_request.BuildCommand(kAddress, 'F', '6'); });
+    CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });
 }

@@ -7,6 +7,8 @@
 constexpr char STX = 0x02;
 constexpr char ETX = 0x03;
 constexpr int kFrameBufferSize = 1024;
+// Every request of this tool is addressed to 255 ("FF").
+constexpr int kControllerAddress = 255;
 
 class CFrameBuffer
 {

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kAddress = 255;
 constexpr char EOT = 0x04;            // separates the input field from the output field
 constexpr int kWorkBufferSize = 80;   // the data of one reply as the page reads it
 constexpr size_t kChecksumDigits = 2;
@@ -73,7 +72,7 @@ CIoPage::CIoPage(QWidget* parent)
 
 void CIoPage::OnPoll()
 {
-    CExchange::Send([] { g_request.BuildCommand(kAddress, 'A', '4'); });
+    CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'A', '4'); });
 }
 
 // A4: the input field, EOT, the output field, checksum, ETX. A reply without

@@ -22,7 +22,6 @@ int g_statusPollPhase = 0;
 
 namespace {
 
-constexpr int kAddress = 255;
 constexpr int kFloorCountParameter = 0x0B;  // F11, the number of floors
 
 // Controls of the page.
@@ -189,13 +188,13 @@ void CStatusPage::SendNextPoll()
 {
     g_statusPollPhase = (g_statusPollPhase + 1) % 3;
     const char letter = kPollLetters[g_statusPollPhase];
-    CExchange::Send([letter] { g_request.BuildCommand(kAddress, 'A', letter); });
+    CExchange::Send([letter] { g_request.BuildCommand(kControllerAddress, 'A', letter); });
 }
 
 void CStatusPage::ReadFloorCount()
 {
     CExchange::Request request;
-    request.build = [] { g_request.BuildByteArg(kAddress, 'A', '5', kFloorCountParameter); };
+    request.build = [] { g_request.BuildByteArg(kControllerAddress, 'A', '5', kFloorCountParameter); };
     request.waitMs = 50;
     request.maxCount = 20;
     request.test = Acceptance::Letters;
@@ -303,7 +302,7 @@ void CStatusPage::OnFloorListClicked()
     if (row >= 0 && callType != 0) {
         const int floor = RowItemData(m_list, row);
         CExchange::Send([callType, floor] {
-            g_request.BuildCharByteArg(kAddress, 'F', '3', callType, floor);
+            g_request.BuildCharByteArg(kControllerAddress, 'F', '3', callType, floor);
         });
     }
     GiveFocus();

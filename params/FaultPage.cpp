@@ -20,7 +20,6 @@ constexpr int kListId = 1032;
 constexpr int kResetButtonId = 1002;
 constexpr int kRefreshButtonId = 1003;
 
-constexpr int kAddress = 0xFF;
 // A record-0 reply of this length or more comes from the long-record generation.
 constexpr int kLongRecordReplyLength = 23;
 
@@ -50,9 +49,9 @@ CExchange::Request RecordRequest(int number, bool longForm)
 {
     return {.build = [number, longForm] {
                 if (longForm)
-                    g_request.BuildByteArg(kAddress, 'A', '1', number);
+                    g_request.BuildByteArg(kControllerAddress, 'A', '1', number);
                 else
-                    g_request.BuildCharArg(kAddress, 'A', '1', "0123456789ABCDEF"[number & 0x0F]);
+                    g_request.BuildCharArg(kControllerAddress, 'A', '1', "0123456789ABCDEF"[number & 0x0F]);
             },
             .waitMs = 50,
             .maxCount = 80,
@@ -71,7 +70,7 @@ CExchange::Request ProbeRequest()
 
 CExchange::Request ResetRequest()
 {
-    return {.build = [] { g_request.BuildCharArg(kAddress, 'F', 'R', '2'); },
+    return {.build = [] { g_request.BuildCharArg(kControllerAddress, 'F', 'R', '2'); },
             .waitMs = 50,
             .maxCount = 20,
             .test = Acceptance::LettersAck,
