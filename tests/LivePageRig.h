@@ -5,6 +5,7 @@
 #include "link/FrameAssembler.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "sim/SimController.h"
 #include "tests/TestPeer.h"
 
