@@ -51,7 +51,8 @@ extern CFrameBuffer g_request;
 extern CFrameBuffer g_reply;
 extern char g_specialCode;
 
-// "%02X" of value modulo 256 in one shared three-character area.
+// "%02X" of value modulo 256 in a three-character area of the calling thread,
+// valid until its next call on that thread.
 const char* HexByte(int value);
 int ParseHex1(const char* p);
 int ParseHex2(const char* p);

@@ -74,7 +74,6 @@ protected:
     {
         CPageTab::SetPageFactory({});
         g_specialCode = 0;
-        g_doorBaud = false;
     }
 
     void FeedBytes(CMainDlg& dialog, const std::string& bytes)
@@ -186,11 +185,11 @@ TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 
     tab->SelectTab(3);
     EXPECT_EQ(peer.Baud(), 9600);
-    EXPECT_FALSE(g_doorBaud);
+    EXPECT_FALSE(tab->DoorBaud());
 
     tab->SelectTab(6);
     EXPECT_EQ(peer.Baud(), 38400);
-    EXPECT_TRUE(g_doorBaud);
+    EXPECT_TRUE(tab->DoorBaud());
     EXPECT_TRUE(g_port.IsOpen());
     EXPECT_EQ(pages[6]->focusCount, 1);
 
@@ -199,7 +198,7 @@ TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 
     tab->SelectTab(0);
     EXPECT_EQ(peer.Baud(), 9600);
-    EXPECT_FALSE(g_doorBaud);
+    EXPECT_FALSE(tab->DoorBaud());
     EXPECT_EQ(tab->m_curPage, 0);
     EXPECT_EQ(pages[0]->focusCount, 2);
 }
