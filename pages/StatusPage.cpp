@@ -67,15 +67,9 @@ bool Bit(int value, int n)
     return (value >> n) & 1;
 }
 
-// Two checksum digits and ETX end every reply.
-constexpr int kFrameTail = 3;
-
-// True when the reply's data reaches over positions pos .. pos+count-1. A
-// shorter reply would otherwise hand its checksum, or the older reply still
-// in the buffer behind it, to the page as data.
 bool ReplyCarries(int pos, int count)
 {
-    return pos + count <= g_reply.Length() - kFrameTail;
+    return g_reply.Carries(pos, count);
 }
 
 int ReplyByte(int pos)

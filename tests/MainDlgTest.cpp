@@ -176,6 +176,25 @@ TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)
     EXPECT_TRUE(pages[0]->replies.empty()) << "a fault report is not a page's reply";
 }
 
+// A report whose code would fall on its checksum or beyond is dropped: no box
+// (which would hold up every later frame), no F6; the next frames still arrive.
+TEST_F(MainDlgTest, FaultReportTooShortForItsCodeIsDropped)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    FeedBytes(dialog, CTestPeer::Frame("FFE6" + std::string(9, '0') + "23XX")); // leaves "23" in g_reply
+    boxes.Clear();
+    peer.ClearRequests();
+
+    FeedBytes(dialog, CTestPeer::Frame("FFER"));
+    FeedBytes(dialog, CTestPeer::Frame("FFE6" + std::string(9, '0') + "XX"));
+    EXPECT_EQ(boxes.Count(), 0);
+    FeedBytes(dialog, CTestPeer::Frame("FFA4123456789A"));
+    EXPECT_EQ(pages[0]->replies.size(), 1u);
+    EXPECT_FALSE(peer.WaitForRequests(1, 200)) << "no F6 for a dropped report";
+}
+
 TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 {
     StoreSettings("1N81", "9600", "38400");
