@@ -205,6 +205,19 @@ TEST_F(MainDlgTest, PortThatCannotOpenIsReportedWithItsReasonThenSettings)
     EXPECT_EQ(dialog.PageTab()->TabCount(), 0);
 }
 
+TEST_F(MainDlgTest, PortLinkToAFileIsReportedAsNoSerialDevice)
+{
+    StoreSettings("3N81", "9600", "38400");
+    const QString link = peer.ConfigHome() + "/velor/ports/COM3";
+    ASSERT_TRUE(QFile::link(CSettingsStore::RootFolder() + "/Software/VELORCOM/combaud", link));
+    CModalCloser closer;
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Calls()[0].details.contains(link + "：这不是串口设备")) << boxes.Calls()[0].details.toStdString();
+    EXPECT_EQ(closer.settingsDialogs, 1);
+}
+
 TEST_F(MainDlgTest, FrameAssemblyPassesWholeFramesToTheShownPage)
 {
     StoreSettings("1N81", "9600", "38400");
