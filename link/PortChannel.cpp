@@ -37,7 +37,7 @@ constexpr int kHoldRecheckMs = 20;
 // Arriving bytes gather this long before they cross to the owner's thread,
 // at most kChunkSize at a time (a few milliseconds of a line at 115200 baud).
 constexpr int kGatherMs = 4;
-constexpr int kChunkSize = 512;
+constexpr int kChunkSize = 1024;
 
 // 0 for a character size the line does not have.
 tcflag_t CharacterSize(int dataBits)
