@@ -6,6 +6,7 @@
 #include "link/PortChannel.h"
 #include "params/FaultPage.h"
 #include "pages/IoPage.h"
+#include "pages/ShaftPage.h"
 #include "pages/StatusPage.h"
 #include "settings/PortSettings.h"
 
@@ -38,6 +39,7 @@ CPage* CreatePage(int index, QWidget* parent)
     switch (index) {
     case CStatusPage::kPageIndex: return new CStatusPage(parent);
     case CIoPage::kPageIndex: return new CIoPage(parent);
+    case CShaftPage::kPageIndex: return new CShaftPage(parent);
     case CFaultPage::kPageIndex: return new CFaultPage(parent);
     default: return new CPage(kPageTable[index].templateId, parent);
     }
