@@ -11,3 +11,5 @@ DialogTemplate MakeTemplate130();
 DialogTemplate MakeTemplate134();
 DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate158();
+DialogTemplate MakeTemplate148();
+DialogTemplate MakeTemplate151();
