@@ -15,6 +15,8 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate134(),
              MakeTemplate133(),
              MakeTemplate158(),
+             MakeTemplate148(),
+             MakeTemplate151(),
          })
         table.emplace(t.id, std::move(t));
     return table;

@@ -13,3 +13,5 @@ DialogTemplate MakeTemplate132();
 DialogTemplate MakeTemplate134();
 DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate158();
+DialogTemplate MakeTemplate148();
+DialogTemplate MakeTemplate151();
