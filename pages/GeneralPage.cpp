@@ -72,7 +72,8 @@ CExchange::Request ItemRequest(const ReadItem& item)
             .attempts = 2};
 }
 
-// The clock, once, whatever comes back (test: a test of the caller's choice).
+// One clock read: the focus read shows whatever comes back, the clock
+// setting wants an A9 reply.
 CExchange::Request ClockRequest(Acceptance test)
 {
     return {.build = [] { g_request.BuildCommand(kControllerAddress, 'A', '9'); },
