@@ -13,15 +13,13 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <cstring>
 
 namespace {
 
 constexpr int kTabControlId = 1000;
 
-// Positions of the fault code in a fault report.
-constexpr int kFaultCodePos1 = 14;
-constexpr int kFaultCodePos2 = 15;
+// Position of the fault code's two characters in a fault report.
+constexpr int kFaultCodePos = 14;
 
 } // namespace
 
@@ -38,7 +36,6 @@ CMainDlg::CMainDlg(QWidget* parent)
         delete placeholder;
     }
     setWindowIcon(LoadIconResource(128));
-    memset(m_assembly, 0, sizeof m_assembly);
 }
 
 CMainDlg::~CMainDlg()
@@ -76,36 +73,13 @@ void CMainDlg::reject()
 
 void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
 {
-    const char c = static_cast<char>(byte);
-    if (c == STX) {
-        memset(m_assembly, 0, sizeof m_assembly);
-        m_assembly[0] = STX;
-        m_assemblyPos = 1;
-        return;
-    }
-    if (m_assemblyPos < 0)
-        return;
-    // A frame that would not fit the buffer with its ETX and NUL is dropped.
-    if (m_assemblyPos >= kFrameBufferSize - 2) {
-        DropFrame();
-        return;
-    }
-    m_assembly[m_assemblyPos++] = c;
-    if (c == ETX) {
-        m_assembly[m_assemblyPos] = 0;
-        m_assemblyPos = -1;
+    if (m_assembler.Feed(static_cast<char>(byte)))
         OnFrameComplete();
-    }
-}
-
-void CMainDlg::DropFrame()
-{
-    m_assemblyPos = -1;
 }
 
 void CMainDlg::OnFrameComplete()
 {
-    g_reply.SetText(m_assembly);
+    g_reply.SetText(m_assembler.Frame());
     if (g_reply.Letter1() == 'E') {
         OnFaultReport();
         return;
@@ -116,12 +90,13 @@ void CMainDlg::OnFrameComplete()
 
 // Shows the fault code of a report; once the technician closes the box the
 // controller is told with F6 that the report was seen.
+// A report too short to carry its code is dropped: it would show an empty
+// or stale code and hold up every later frame until its box is closed.
 void CMainDlg::OnFaultReport()
 {
-    const QString code = QString("故障码: %1%2")
-                             .arg(QChar::fromLatin1(m_assembly[kFaultCodePos1]))
-                             .arg(QChar::fromLatin1(m_assembly[kFaultCodePos2]))
-                             .remove(QChar(0));
+    if (!g_reply.Carries(kFaultCodePos, 2))
+        return;
+    const QString code = "故障码: " + QString::fromLatin1(g_reply.Data() + kFaultCodePos, 2);
     VelorMessageBox(code);
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });
 }
