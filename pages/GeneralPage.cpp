@@ -42,9 +42,10 @@ constexpr int kLongestProgramName = 16;
 constexpr int kDataPos = 5;
 constexpr int kFrameOverhead = 8;
 
-int DataLength(int length)
+// The reply's data characters, at most `most` of them.
+int DataCount(const CFrameBuffer& reply, int most)
 {
-    return length - kFrameOverhead;
+    return std::min(reply.Length() - kFrameOverhead, most);
 }
 
 // The item reads of the focus sequence, in order: two attempts each; program
@@ -95,48 +96,43 @@ QByteArray ControllerEntry(const QString& text, int maxBytes)
     return EncodeControllerText(text, maxBytes) + '\r';
 }
 
-// Program name: the first 16 data characters at most.
-std::optional<QString> DecodeProgramName(const char* reply, int length)
+// Program name and telephone number: the first `most` data characters, GBK.
+template<int most>
+std::optional<QString> DecodeText(const CFrameBuffer& reply)
 {
-    const int count = std::min(DataLength(length), kLongestProgramName);
-    return count > 0 ? DecodeControllerText(reply + kDataPos, count) : std::optional<QString>();
+    if (!reply.Carries(kDataPos, 1))
+        return {};
+    return DecodeControllerText(reply.Data() + kDataPos, DataCount(reply, most));
 }
 
 // Elevator ID: the first 9 data characters at most, leading CRs skipped, cut
 // at the next CR. (Only data characters: an ID shorter than nine without CR
 // must not take the checksum and end byte along.)
-std::optional<QString> DecodeElevatorId(const char* reply, int length)
+std::optional<QString> DecodeElevatorId(const CFrameBuffer& reply)
 {
-    if (DataLength(length) <= 0)
+    if (!reply.Carries(kDataPos, 1))
         return {};
-    const char* begin = reply + kDataPos;
-    const char* end = begin + std::min(DataLength(length), kLongestId);
+    const char* begin = reply.Data() + kDataPos;
+    const char* end = begin + DataCount(reply, kLongestId);
     while (begin < end && *begin == '\r')
         ++begin;
     return DecodeControllerText(begin, static_cast<int>(std::find(begin, end, '\r') - begin));
 }
 
-// Telephone number: the first 13 data characters at most.
-std::optional<QString> DecodePhone(const char* reply, int length)
-{
-    const int count = std::min(DataLength(length), kLongestPhone);
-    return count > 0 ? DecodeControllerText(reply + kDataPos, count) : std::optional<QString>();
-}
-
 // Run count: a 16-bit number as four hex digits, low byte first, in decimal.
-std::optional<QString> DecodeRunCount(const char* reply, int length)
+std::optional<QString> DecodeRunCount(const CFrameBuffer& reply)
 {
-    return DataLength(length) > 0 ? QString::number(ParseHex4(reply + kDataPos)) : std::optional<QString>();
+    if (!reply.Carries(kDataPos, 4))
+        return {};
+    return QString::number(ParseHex4(reply.Data() + kDataPos));
 }
 
-// Clock: twelve decimal digits YYMMDDhhmmss shown as "YY-MM-DD hh:mm:ss". A
-// reply without all twelve leaves the clock as it was.
-std::optional<QString> DecodeClock(const char* reply, int length)
+// Clock: twelve decimal digits YYMMDDhhmmss shown as "YY-MM-DD hh:mm:ss".
+std::optional<QString> DecodeClock(const CFrameBuffer& reply)
 {
-    constexpr int kDigits = 12;
-    if (DataLength(length) < kDigits)
+    if (!reply.Carries(kDataPos, 12))
         return {};
-    const char* d = reply + kDataPos;
+    const char* d = reply.Data() + kDataPos;
     return QString::asprintf("%c%c-%c%c-%c%c %c%c:%c%c:%c%c", d[0], d[1], d[2], d[3], d[4], d[5], d[6], d[7], d[8],
                              d[9], d[10], d[11]);
 }
@@ -153,9 +149,9 @@ unsigned DecimalPair(const char* pair)
 } // namespace
 
 const CGeneralPage::ItemDecoder CGeneralPage::kDecoders[] = {
-    {'B', &CGeneralPage::m_programName, kProgramNameId, DecodeProgramName},
+    {'B', &CGeneralPage::m_programName, kProgramNameId, DecodeText<kLongestProgramName>},
     {'2', &CGeneralPage::m_elevatorId, kElevatorIdId, DecodeElevatorId},
-    {'7', &CGeneralPage::m_phone, kPhoneId, DecodePhone},
+    {'7', &CGeneralPage::m_phone, kPhoneId, DecodeText<kLongestPhone>},
     {'A', &CGeneralPage::m_runCount, kRunCountId, DecodeRunCount},
     {'9', &CGeneralPage::m_clockText, kClockId, DecodeClock},
 };
@@ -233,7 +229,7 @@ void CGeneralPage::OnReplyReady()
     for (const ItemDecoder& item : kDecoders) {
         if (item.letter2 != g_reply.Letter2())
             continue;
-        const std::optional<QString> text = item.decode(g_reply.Data(), g_reply.Length());
+        const std::optional<QString> text = item.decode(g_reply);
         if (!text)
             return;
         this->*item.member = *text;
@@ -283,10 +279,10 @@ void CGeneralPage::OnResetRunCountButton()
 }
 
 // Reads the controller's clock into the clock dialog and sends back what the
-// technician confirms. Without a clock reply of this read no dialog opens.
+// technician confirms. Without a full clock reply of this read no dialog opens.
 void CGeneralPage::OnSetClockButton()
 {
-    if (CExchange::Run(ClockRequest(Acceptance::Letters))) {
+    if (CExchange::Run(ClockRequest(Acceptance::Letters)) && g_reply.Carries(kDataPos, 12)) {
         const char* d = g_reply.Data() + kDataPos;
         CClockDlg dialog;
         dialog.m_nYear = DecimalPair(d);

@@ -10,6 +10,8 @@
 // telephone number, run count and clock, read on every focus, the clock then
 // polled once a second; sets the ID, the telephone number and the clock and
 // resets the run count, each followed by a fresh read.
+class CFrameBuffer;
+
 class CGeneralPage : public CPage
 {
     Q_OBJECT
@@ -29,13 +31,14 @@ protected:
 
 private:
     // How the reply to one item is shown: its second letter, its field and
-    // control, and the decoder (no result leaves the field as it is).
+    // control, and the decoder (no result: the reply does not carry the item
+    // in full, and the field stays as it is).
     struct ItemDecoder
     {
         char letter2;
         QString CGeneralPage::*member;
         int controlId;
-        std::optional<QString> (*decode)(const char* reply, int length);
+        std::optional<QString> (*decode)(const CFrameBuffer& reply);
     };
     static const ItemDecoder kDecoders[];
 

@@ -25,6 +25,10 @@ constexpr int kFloorCountParameter = 0x0B; // F11, the number of floors
 
 enum ListColumn { FloorColumn, ValueColumn };
 
+// Where the F11 value stands in the A5 reply and a shaft value in the A6 reply.
+constexpr int kCountPos = 7;
+constexpr int kValuePos = 7;
+
 // F11 through A5, two attempts, taken only from a frame with a right checksum.
 CExchange::Request FloorCountRequest()
 {
@@ -64,11 +68,11 @@ CExchange::Request LearnRequest()
             .ackPos = 5};
 }
 
-// An A6 reply carries its value as eight hex digits, lowest byte first, at
-// positions 7 to 14; the value is signed.
+// An A6 reply carries its value as eight hex digits, lowest byte first; the
+// value is signed.
 QString ShaftValueText()
 {
-    return QString::number(static_cast<int>(ParseHex8(g_reply.Data() + 7)));
+    return QString::number(static_cast<int>(ParseHex8(g_reply.Data() + kValuePos)));
 }
 
 } // namespace
@@ -114,28 +118,29 @@ void CShaftPage::OnSetFocus()
 // Reads the floor count, then every floor's position into its row as it
 // arrives, then the five switch values (a value that gets no reply keeps the
 // old one). A count or floor that fails twice ends the read: rows read so far
-// stay, the switch values are left as they were. A count above what the
-// one-byte floor request can address fails too. The wait cursor goes and the
+// stay, the switch values are left as they were. An accepted reply too short
+// to carry its value, and a count above what the one-byte floor request can
+// address, fail too. The wait cursor goes and the
 // port is released before the caller shows a message.
 bool CShaftPage::ReadShaftData()
 {
     const CBusyScope busy;
     const CWaitCursor wait;
-    if (!CExchange::Run(FloorCountRequest()))
+    if (!CExchange::Run(FloorCountRequest()) || !g_reply.Carries(kCountPos, 4))
         return false;
-    const int floors = ParseHex4(g_reply.Data() + 7);
+    const int floors = ParseHex4(g_reply.Data() + kCountPos);
     DeleteAllRows(m_list);
     if (floors > CStatusPage::kMostFloors)
         return false;
 
     for (int floor = 1; floor <= floors; ++floor) {
-        if (!CExchange::Run(FloorValueRequest(floor)))
+        if (!CExchange::Run(FloorValueRequest(floor)) || !g_reply.Carries(kValuePos, 8))
             return false;
         const int row = InsertRow(m_list, floor - 1, QString::number(floor), floor);
         SetRowText(m_list, row, ValueColumn, ShaftValueText());
     }
     for (const SwitchField& field : kSwitchFields)
-        if (CExchange::Run(SwitchValueRequest(field.item)))
+        if (CExchange::Run(SwitchValueRequest(field.item)) && g_reply.Carries(kValuePos, 8))
             this->*field.member = ShaftValueText();
     UpdateData(false);
     return true;
