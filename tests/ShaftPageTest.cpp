@@ -97,13 +97,14 @@ TEST_F(ShaftPageTest, ReadsTheCountEveryFloorAndTheFiveSwitchesInOrder)
 
 // A floor that fails twice ends the read with one message: its rows so far
 // stay, the switches are neither read nor changed. A count that fails twice
-// leaves the list alone; one above 255 floors cannot be asked for.
+// leaves the list alone; one above 255 floors cannot be asked for; a floor
+// reply too short to carry its value ends the read too.
 TEST_F(ShaftPageTest, FailuresStopTheReadWithOneMessageAndKeepWhatWasRead)
 {
     ShowPage(10);
     const QStringList fields = Fields();
     ClearRequests();
-    Answer(Request('6', 5), Reply('6', 5, "1027")); // too short to carry a value
+    Answer(Request('6', 5), Reply('7', 5, "00000000"));
     DialogDriver::Click(Page(), 1008);
     EXPECT_EQ(Requests().size(), 7u); // count, floors 1 to 4, floor 5 twice
     EXPECT_EQ(RowCount(List()), 4);
@@ -120,7 +121,12 @@ TEST_F(ShaftPageTest, FailuresStopTheReadWithOneMessageAndKeepWhatWasRead)
     Answer(Request('5', 0x0B), CSimReply('A', '5').AddByte(0x0B).AddWord(256).Frame());
     Page()->GiveFocus();
     EXPECT_EQ(Requests().size(), 3u);
-    EXPECT_EQ(m_boxes.Count(), 3);
+
+    Answer(Request('6', 1), Reply('6', 1, "1027")); // too short to carry a value
+    Page()->GiveFocus();
+    EXPECT_EQ(Requests().size(), 5u);
+    EXPECT_EQ(RowCount(List()), 0);
+    EXPECT_EQ(m_boxes.Count(), 4);
 }
 
 // F4 alone, no read after it; the message only for its acknowledgement.
