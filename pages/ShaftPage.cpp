@@ -120,8 +120,8 @@ void CShaftPage::OnSetFocus()
 // old one). A count or floor that fails twice ends the read: rows read so far
 // stay, the switch values are left as they were. An accepted reply too short
 // to carry its value, and a count above what the one-byte floor request can
-// address, fail too. The wait cursor goes and the
-// port is released before the caller shows a message.
+// address, fail too. The wait cursor goes and the port is released before the
+// caller shows a message.
 bool CShaftPage::ReadShaftData()
 {
     const CBusyScope busy;
@@ -146,7 +146,7 @@ bool CShaftPage::ReadShaftData()
     return true;
 }
 
-// The run itself takes minutes; the technician refreshes the page after it.
+// No read follows: the technician refreshes the page once the run is over.
 void CShaftPage::OnLearnButton()
 {
     if (CExchange::Run(LearnRequest()))
