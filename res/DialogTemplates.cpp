@@ -15,6 +15,7 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate158(),
              MakeTemplate148(),
              MakeTemplate151(),
+             MakeTemplate150(),
          })
         table.emplace(t.id, std::move(t));
     return table;

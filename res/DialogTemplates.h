@@ -13,3 +13,4 @@ DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate158();
 DialogTemplate MakeTemplate148();
 DialogTemplate MakeTemplate151();
+DialogTemplate MakeTemplate150();
