@@ -16,6 +16,7 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate148(),
              MakeTemplate151(),
              MakeTemplate150(),
+             MakeTemplate152(),
          })
         table.emplace(t.id, std::move(t));
     return table;

@@ -14,3 +14,4 @@ DialogTemplate MakeTemplate158();
 DialogTemplate MakeTemplate148();
 DialogTemplate MakeTemplate151();
 DialogTemplate MakeTemplate150();
+DialogTemplate MakeTemplate152();
