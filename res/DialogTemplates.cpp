@@ -17,6 +17,7 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate151(),
              MakeTemplate150(),
              MakeTemplate152(),
+             MakeTemplate181(),
          })
         table.emplace(t.id, std::move(t));
     return table;

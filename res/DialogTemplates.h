@@ -15,3 +15,4 @@ DialogTemplate MakeTemplate148();
 DialogTemplate MakeTemplate151();
 DialogTemplate MakeTemplate150();
 DialogTemplate MakeTemplate152();
+DialogTemplate MakeTemplate181();
