@@ -92,7 +92,8 @@ bool CExchange::Run(const Request& request)
         g_port.Write(g_request.Data(), g_request.Length());
         Sleep(request.waitMs);
         const int count = g_port.Read(g_reply.Data(), request.maxCount);
-        if (Accepts(request.test, count, request.ackPos))
+        const bool longEnough = count >= request.minCount || request.test == Acceptance::None;
+        if (longEnough && Accepts(request.test, count, request.ackPos))
             return true;
     }
     return false;

@@ -18,6 +18,8 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate150(),
              MakeTemplate152(),
              MakeTemplate181(),
+             MakeTemplate179(),
+             MakeTemplate180(),
          })
         table.emplace(t.id, std::move(t));
     return table;

@@ -16,3 +16,5 @@ DialogTemplate MakeTemplate151();
 DialogTemplate MakeTemplate150();
 DialogTemplate MakeTemplate152();
 DialogTemplate MakeTemplate181();
+DialogTemplate MakeTemplate179();
+DialogTemplate MakeTemplate180();
