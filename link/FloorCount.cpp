@@ -1,0 +1,27 @@
+#include "link/FloorCount.h"
+
+#include "link/Exchange.h"
+#include "link/FrameBuffer.h"
+
+namespace {
+
+constexpr int kValuePos = 7;
+constexpr int kValueDigits = 4;
+// Two checksum digits and ETX follow the value.
+constexpr int kFrameTail = 3;
+
+} // namespace
+
+std::optional<int> CFloorCount::Read()
+{
+    const bool answered = CExchange::Run({
+        .build = [] { g_request.BuildByteArg(kControllerAddress, 'A', '5', kParameter); },
+        .waitMs = 50,
+        .maxCount = 20,
+        .test = Acceptance::Letters,
+    });
+    if (!answered || g_reply.Length() < kValuePos + kValueDigits + kFrameTail)
+        return std::nullopt;
+    const int count = ParseHex4(g_reply.Data() + kValuePos);
+    return count <= kMost ? std::optional(count) : std::nullopt;
+}
