@@ -172,12 +172,11 @@ void CLockoutDlg::OnListClick()
     CLockoutTimeDlg timeDlg(shown.start.hour, shown.start.minute, shown.end.hour, shown.end.minute);
     if (timeDlg.exec() != QDialog::Accepted)
         return;
-    const auto hourMinute = [](unsigned hour, unsigned minute) {
+    const auto time = [](unsigned hour, unsigned minute) {
         return TimeOfDay{static_cast<int>(hour), static_cast<int>(minute)};
     };
     ShowRowSegment(m_list, row,
-                   {hourMinute(timeDlg.m_nStartHour, timeDlg.m_nStartMinute),
-                    hourMinute(timeDlg.m_nEndHour, timeDlg.m_nEndMinute)});
+                   {time(timeDlg.m_nStartHour, timeDlg.m_nStartMinute), time(timeDlg.m_nEndHour, timeDlg.m_nEndMinute)});
 }
 
 // Every floor with times is written, changed or not; the dialog closes only
