@@ -7,8 +7,6 @@ namespace {
 
 constexpr int kValuePos = 7;
 constexpr int kValueDigits = 4;
-// Two checksum digits and ETX follow the value.
-constexpr int kFrameTail = 3;
 
 } // namespace
 
@@ -20,7 +18,7 @@ std::optional<int> CFloorCount::Read()
         .maxCount = 20,
         .test = Acceptance::Letters,
     });
-    if (!answered || g_reply.Length() < kValuePos + kValueDigits + kFrameTail)
+    if (!answered || !g_reply.Carries(kValuePos, kValueDigits))
         return std::nullopt;
     const int count = ParseHex4(g_reply.Data() + kValuePos);
     return count <= kMost ? std::optional(count) : std::nullopt;
