@@ -94,6 +94,8 @@ bool CExchange::Run(const Request& request)
         const int count = g_port.Read(g_reply.Data(), request.maxCount);
         if (Accepts(request.test, count, request.ackPos))
             return true;
+        if (attempt + 1 < request.attempts)
+            Sleep(request.pauseAfterFailureMs);
     }
     return false;
 }

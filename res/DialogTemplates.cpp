@@ -12,6 +12,8 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate130(),
              MakeTemplate134(),
              MakeTemplate133(),
+             MakeTemplate135(),
+             MakeTemplate136(),
              MakeTemplate158(),
          })
         table.emplace(t.id, std::move(t));

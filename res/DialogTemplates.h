@@ -10,4 +10,6 @@ DialogTemplate MakeTemplate102();
 DialogTemplate MakeTemplate130();
 DialogTemplate MakeTemplate134();
 DialogTemplate MakeTemplate133();
+DialogTemplate MakeTemplate135();
+DialogTemplate MakeTemplate136();
 DialogTemplate MakeTemplate158();

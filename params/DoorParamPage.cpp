@@ -1,0 +1,58 @@
+#include "params/DoorParamPage.h"
+
+#include "app/WaitCursor.h"
+#include "link/BusyScope.h"
+#include "link/FrameBuffer.h"
+
+namespace {
+
+// The door machine's replies are checked here, not by its letters alone: a
+// file import confirms at the position every other parameter write uses.
+constexpr CParamListPage::Layout kLayout{
+    .templateId = 136,
+    .valueColumnWidth = 50,
+    .textColumnWidth = 330,
+    .fileName = "门机参数",
+    .importAckPos = 5,
+    .readBackPauseMs = 50,
+};
+
+constexpr int kSettleMs = 100;
+constexpr int kShortestUsableReply = 12;
+
+// A read reply that carries a parameter: long enough for the number and the
+// value, a right checksum and the letters A5.
+bool IsUsableReply()
+{
+    return g_reply.Length() >= kShortestUsableReply && g_reply.IsValidFrame() && g_reply.Letter1() == 'A'
+        && g_reply.Letter2() == '5';
+}
+
+} // namespace
+
+CDoorParamPage::CDoorParamPage(QWidget* parent)
+    : CParamListPage(kLayout, parent)
+{
+}
+
+// One try per parameter. Silence ends the read (the door machine is taken to
+// be gone); a garbled reply leaves only its parameter out. No message.
+void CDoorParamPage::ReadAll()
+{
+    const CBusyScope busy;
+    const CWaitCursor wait;
+    CExchange::Sleep(kSettleMs);
+    for (int n = 0; n < Catalogue().Count(); ++n) {
+        CExchange::Request read = ReadRequest(n);
+        read.test = Acceptance::Count;
+        if (!CExchange::Run(read))
+            break;
+        if (IsUsableReply())
+            InsertReadRow(n);
+    }
+}
+
+void CDoorParamPage::Edit(int n)
+{
+    EditValue(n);
+}

@@ -1,0 +1,435 @@
+#include "params/DoorParamPage.h"
+#include "params/LiftParamPage.h"
+
+#include "app/ListView.h"
+#include "app/TemplateLoader.h"
+#include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
+#include "params/ParamFile.h"
+#include "params/ParamFileDialog.h"
+#include "res/StringTable.h"
+#include "sim/SimController.h"
+#include "sim/SimReply.h"
+#include "tests/MessageBoxRecorder.h"
+#include "tests/TestPeer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+#include <sys/resource.h>
+
+namespace {
+
+std::string ReadRequest(int n)
+{
+    CFrameBuffer frame;
+    frame.BuildByteArg(0xFF, 'A', '5', n);
+    return frame.Data();
+}
+
+std::string WriteRequest(int n, int value)
+{
+    CFrameBuffer frame;
+    frame.BuildByteWordArg(0xFF, 'F', '5', n, value);
+    return frame.Data();
+}
+
+bool IsRead(const std::string& request, int n)
+{
+    return request == ReadRequest(n);
+}
+
+// Runs a function on every event of one type that reaches a widget.
+class CEventSpy : public QObject
+{
+public:
+    CEventSpy(QWidget* widget, QEvent::Type type, std::function<void()> onEvent)
+        : m_type(type)
+        , m_onEvent(std::move(onEvent))
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == m_type)
+            m_onEvent();
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    std::function<void()> m_onEvent;
+};
+
+// Answers the file dialog with a fixed path and counts the questions.
+class CFileChooser
+{
+public:
+    explicit CFileChooser(QString path)
+        : m_path(std::move(path))
+        , m_previous(SetParamFileChooser([this](const ParamFileQuestion& question) {
+            m_questions.push_back(question);
+            return m_path;
+        }))
+    {
+    }
+    ~CFileChooser() { SetParamFileChooser(m_previous); }
+    int Count() const { return static_cast<int>(m_questions.size()); }
+    const ParamFileQuestion& Last() const { return m_questions.back(); }
+
+private:
+    QString m_path;
+    ParamFileChooser m_previous;
+    std::vector<ParamFileQuestion> m_questions;
+};
+
+// Sets a limit on the size of files this process writes while it lives, so a
+// write past it fails as on a full disk.
+class CFileSizeLimit
+{
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, m_previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+// One line and g_port for the whole suite; a fresh page and simulated
+// controller per test, whose answers a script may override request by request
+// (nullopt: the controller answers). The door machine answers when the test
+// says it is on the line, whatever the line's rate.
+class ParamPageTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_peer = new CTestPeer(1);
+        ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1);
+    }
+    static void TearDownTestSuite()
+    {
+        g_port.Close();
+        delete s_peer;
+    }
+    void SetUp() override
+    {
+        g_specialCode = 'E';
+        s_peer->SetResponder([this](const std::string& request, int) {
+            const std::optional<std::string> scripted = m_script ? m_script(request) : std::nullopt;
+            if (scripted)
+                return *scripted;
+            const CSimOptions& options = m_sim->Options();
+            return m_sim->HandleRequest(request, m_doorLine ? options.doorBaud : options.mainBaud);
+        });
+        s_peer->ClearRequests();
+    }
+    void TearDown() override
+    {
+        s_peer->SetResponder({});
+        g_specialCode = 0;
+    }
+
+    CLiftParamPage& LiftPage(bool longRecord = true)
+    {
+        m_sim = std::make_unique<CSimController>(CSimOptions{.longRecord = longRecord});
+        m_page = std::make_unique<CLiftParamPage>();
+        m_page->resize(460, 600);
+        m_page->show();
+        return static_cast<CLiftParamPage&>(*m_page);
+    }
+    CDoorParamPage& DoorPage()
+    {
+        m_doorLine = true;
+        m_page = std::make_unique<CDoorParamPage>();
+        m_page->resize(460, 600);
+        m_page->show();
+        return static_cast<CDoorParamPage&>(*m_page);
+    }
+
+    QTreeWidget* List() { return m_page->List(); }
+    QString Cell(int row, int column) { return RowText(List(), row, column); }
+    void Click(int button) { Control<QPushButton>(m_page.get(), button)->click(); }
+    void ClickRow(int row)
+    {
+        List()->scrollToItem(List()->topLevelItem(row));
+        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    static std::vector<std::string> Requests() { return s_peer->Requests(); }
+    static void ClearRequests() { s_peer->ClearRequests(); }
+    QString TempPath(const QString& name) { return m_dir.filePath(name); }
+
+    static inline CTestPeer* s_peer = nullptr;
+    std::unique_ptr<CSimController> m_sim = std::make_unique<CSimController>();
+    std::function<std::optional<std::string>(const std::string&)> m_script;
+    bool m_doorLine = false;
+    CMessageBoxRecorder m_boxes;
+    QTemporaryDir m_dir;
+    std::unique_ptr<CParamListPage> m_page;
+};
+
+} // namespace
+
+// Also the measured figures: how long a full read takes against a prompt
+// controller and the longest time the page goes without a repaint meanwhile.
+TEST_F(ParamPageTest, ProbeReplyOf23CharactersReadsTheLongSetAnd22TheShortOne)
+{
+    for (const int length : {22, 23}) {
+        const bool longForm = length == 23;
+        const int count = longForm ? 173 : 114;
+        CLiftParamPage& page = LiftPage(longForm);
+        CSimParameterSet& parameters = m_sim->MainBoard().Parameters();
+        parameters.Write(65, 0x1234);
+        parameters.Write(113, 0x1234);
+        m_script = [length](const std::string& request) -> std::optional<std::string> {
+            if (request.substr(3, 2) != "A1")
+                return std::nullopt;
+            return CSimReply('A', '1').AddText(std::string(length - 8, '0')).Frame();
+        };
+        QElapsedTimer clock;
+        qint64 lastPaint = 0;
+        qint64 longestGap = 0;
+        CEventSpy paints(page.window(), QEvent::Paint, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - lastPaint);
+            lastPaint = clock.elapsed();
+        });
+        ClearRequests();
+        clock.start();
+        page.GiveFocus();
+        const qint64 elapsed = clock.elapsed();
+        longestGap = std::max(longestGap, elapsed - lastPaint);
+        printf("full read of %d: %lld ms = %.2f x %d x 130 ms; longest gap between repaints %lld ms\n", count,
+               elapsed, elapsed / (count * 130.0), count, longestGap);
+
+        EXPECT_EQ(page.IsLongFormat(), longForm);
+        ASSERT_EQ(RowCount(List()), count);
+        ASSERT_EQ(Requests().size(), count + 1u);
+        EXPECT_EQ(Requests().back(), ReadRequest(count - 1));
+        EXPECT_EQ(Cell(count - 1, 0), QString("F%1").arg(count - 1));
+        EXPECT_EQ(RowItemData(List(), count - 1), count - 1);
+        EXPECT_EQ(Cell(0, 2), StringText(longForm ? 1 : 355));
+        // F65 is a floor's display code on the long set only; F113 on the short one.
+        const QStringList values{Cell(65, 1), Cell(66, 1), Cell(113, 1)};
+        EXPECT_EQ(values, longForm ? QStringList({"1", "2", "4660"}) : QStringList({"4660", "1", "52"}));
+    }
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, ReadFailingAtF40KeepsF0ToF39AndTheNextFocusDoesNotReadAgain)
+{
+    CLiftParamPage& page = LiftPage(false);
+    m_script = [](const std::string& request) -> std::optional<std::string> {
+        return IsRead(request, 40) ? std::optional<std::string>("") : std::nullopt;
+    };
+    page.GiveFocus();
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败，请刷新!"});
+    EXPECT_EQ(RowCount(List()), 40);
+    EXPECT_EQ(Cell(39, 0), "F39");
+    EXPECT_EQ(Requests().size(), 43u); // the probe, F0 to F39, F40 twice
+
+    ClearRequests();
+    page.OnKillFocus();
+    page.GiveFocus();
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(m_boxes.Count(), 1);
+}
+
+TEST_F(ParamPageTest, SilentProbeLeavesTheListEmptyWithoutMessageUntilTheNextFocus)
+{
+    CLiftParamPage& page = LiftPage();
+    m_sim->Misbehaviour().silent = true;
+    page.GiveFocus();
+    EXPECT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(RowCount(List()), 0);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, DoorMachineLeavesOutAGarbledF10AndStopsAtItsSilence)
+{
+    CDoorParamPage& page = DoorPage();
+    m_script = [](const std::string& request) -> std::optional<std::string> {
+        if (IsRead(request, 10))
+            return CSimReply('A', '5').AddByte(10).AddWord(20).Frame().replace(11, 1, "0");
+        if (IsRead(request, 30))
+            return CSimReply('A', '5').AddByte(30).AddText("1").Frame(); // 11 characters
+        if (IsRead(request, 31))
+            return CSimReply('A', '6').AddByte(31).AddWord(20).Frame();
+        if (IsRead(request, 60))
+            return std::string();
+        return std::nullopt;
+    };
+    page.GiveFocus();
+    EXPECT_EQ(Requests().size(), 61u);
+    ASSERT_EQ(RowCount(List()), 57);
+    EXPECT_EQ(Cell(10, 0), "F11");
+    EXPECT_EQ(RowItemData(List(), 10), 11);
+    EXPECT_EQ(Cell(10, 1), "800");
+    EXPECT_EQ(Cell(10, 2), StringText(611));
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, SilentDoorMachineGetsOneRequestAndGivesAnEmptyList)
+{
+    CDoorParamPage& page = DoorPage();
+    m_sim->Misbehaviour().silent = true;
+    page.GiveFocus();
+    EXPECT_EQ(Requests(), std::vector<std::string>{ReadRequest(0)});
+    EXPECT_EQ(RowCount(List()), 0);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// Also the measured figures: the time to save and to import 692 bytes.
+TEST_F(ParamPageTest, SavedSetHasFourBytesPerRowAndImportsBackRecordByRecord)
+{
+    CLiftParamPage& page = LiftPage();
+    const QString path = TempPath("lift.F");
+    CFileChooser chooser(path);
+    Click(1035);
+    EXPECT_EQ(chooser.Count(), 0); // nothing to save yet
+
+    page.GiveFocus();
+    QElapsedTimer clock;
+    clock.start();
+    Click(1035);
+    printf("save of 173 rows: %lld ms\n", clock.elapsed());
+    EXPECT_TRUE(chooser.Last().save);
+    EXPECT_EQ(chooser.Last().baseName, "电梯参数");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), 692);
+    EXPECT_EQ(bytes.mid(12 * 4, 4), QByteArray("\x0C\x00\x2C\x01", 4)); // F12 = 300
+    EXPECT_EQ(bytes.mid(172 * 4, 1), QByteArray("\xAC", 1));
+
+    m_sim->MainBoard().Parameters().Write(12, 1);
+    ClearRequests();
+    clock.restart();
+    Click(1008);
+    printf("import of 692 bytes with the read after it: %lld ms\n", clock.elapsed());
+    EXPECT_FALSE(chooser.Last().save);
+    const std::vector<std::string> requests = Requests();
+    ASSERT_EQ(requests.size(), 173u + 1 + 173);
+    EXPECT_EQ(requests[12], WriteRequest(12, 300));
+    EXPECT_EQ(requests[173].substr(3, 2), "A1");
+    EXPECT_EQ(Cell(12, 1), "300");
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, ImportWritesNoMoreRecordsThanTheListHasRowsAndGoesOnAfterForeignLetters)
+{
+    const QString path = TempPath("lift.F");
+    std::vector<ParamRecord> records;
+    for (int n = 0; n < 173; ++n)
+        records.push_back({n, n + 1000});
+    QString error;
+    ASSERT_TRUE(CParamFile::Save(path, records, error));
+    CFileChooser chooser(path);
+
+    CLiftParamPage& page = LiftPage(false);
+    page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 114);
+    m_script = [](const std::string& request) -> std::optional<std::string> {
+        if (request == WriteRequest(5, 1005))
+            return CSimReply('A', '5').AddByte(5).Frame();
+        return std::nullopt;
+    };
+    ClearRequests();
+    Click(1008);
+    const std::vector<std::string> requests = Requests();
+    ASSERT_GE(requests.size(), 114u);
+    for (int n = 0; n < 114; ++n)
+        EXPECT_EQ(requests[n], WriteRequest(n, n + 1000)) << n;
+    EXPECT_EQ(requests.size(), 114u + 1 + 114); // then the probe and the new read
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, RefusedWriteOfF12EndsTheImportWithItsNumberAndTheListIsReadAgain)
+{
+    for (const bool door : {false, true}) {
+        CParamListPage& page = door ? static_cast<CParamListPage&>(DoorPage()) : LiftPage(false);
+        const int count = door ? 79 : 114;
+        page.GiveFocus();
+        const QString path = TempPath("set.F");
+        CFileChooser chooser(path);
+        Click(1035);
+        m_script = [](const std::string& request) -> std::optional<std::string> {
+            if (request.substr(3, 4) == "F50C")
+                return CSimReply('F', '5').AddText("000").Frame();
+            return std::nullopt;
+        };
+        ClearRequests();
+        Click(1008);
+        EXPECT_EQ(m_boxes.Texts(), QStringList{"写F12参数失败"});
+        const std::vector<std::string> requests = Requests();
+        ASSERT_GT(requests.size(), 13u);
+        EXPECT_EQ(requests[12].substr(3, 4), "F50C");
+        EXPECT_EQ(requests[13].substr(3, 2), door ? "A5" : "A1");
+        EXPECT_EQ(RowCount(List()), count);
+        m_boxes.Clear();
+        m_script = nullptr;
+    }
+}
+
+TEST_F(ParamPageTest, SaveThatCannotFinishLeavesTheOldFileWholeAndSaysWhy)
+{
+    CDoorParamPage& page = DoorPage();
+    page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 79);
+    const QString path = TempPath("door.F");
+    QByteArray old(456, '\x5A');
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    CFileChooser chooser(path);
+    {
+        const CFileSizeLimit limit(100);
+        Click(1035);
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), old);
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_TRUE(m_boxes.Texts()[0].startsWith("无法保存参数文件 " + path)) << m_boxes.Texts()[0].toStdString();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"door.F"}); // no temporary left
+
+    m_boxes.Clear();
+    Click(1035);
+    EXPECT_EQ(QFile(path).size(), 79 * 4);
+    EXPECT_EQ(m_boxes.Count(), 0);
+
+    const QString missing = TempPath("no/such/folder/door.F");
+    CFileChooser chooseMissing(missing);
+    ClearRequests();
+    Click(1008);
+    Click(1035);
+    ASSERT_EQ(m_boxes.Count(), 2);
+    EXPECT_TRUE(m_boxes.Texts()[0].startsWith("无法打开参数文件 " + missing));
+    EXPECT_TRUE(m_boxes.Texts()[1].startsWith("无法创建参数文件 " + missing));
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(RowCount(List()), 79);
+}
