@@ -15,6 +15,10 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate135(),
              MakeTemplate136(),
              MakeTemplate158(),
+             MakeTemplate148(),
+             MakeTemplate151(),
+             MakeTemplate150(),
+             MakeTemplate152(),
          })
         table.emplace(t.id, std::move(t));
     return table;

@@ -13,3 +13,7 @@ DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate135();
 DialogTemplate MakeTemplate136();
 DialogTemplate MakeTemplate158();
+DialogTemplate MakeTemplate148();
+DialogTemplate MakeTemplate151();
+DialogTemplate MakeTemplate150();
+DialogTemplate MakeTemplate152();
