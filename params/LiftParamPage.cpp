@@ -4,10 +4,15 @@
 #include "app/TemplateLoader.h"
 #include "app/WaitCursor.h"
 #include "link/BusyScope.h"
+#include "dialogs/BitMaskDlg.h"
+#include "dialogs/DisplayCodeDlg.h"
 #include "link/FrameBuffer.h"
+#include "params/ParamFile.h"
 #include "params/GenerationProbe.h"
 
 #include <QPushButton>
+
+#include <cstring>
 
 namespace {
 
@@ -21,6 +26,76 @@ constexpr CParamListPage::Layout kLayout{
 };
 
 constexpr int kCardButtonId = 1037;
+constexpr int kLockoutParameter = 161;
+
+enum class Editor { Lockout, BitMask, TelephoneNote, DisplayCode, Value };
+
+struct EditorRange
+{
+    int first;
+    int last;
+    Editor editor;
+};
+
+// The first range that holds a parameter names its editor; any other
+// parameter takes the value entry dialog.
+constexpr EditorRange kEditorRanges[] = {
+    {kLockoutParameter, kLockoutParameter, Editor::Lockout},
+    {25, 31, Editor::BitMask},
+    {50, 55, Editor::BitMask},
+    {134, 139, Editor::BitMask},
+    {170, 172, Editor::BitMask},
+    {145, 151, Editor::TelephoneNote},
+    {65, 113, Editor::DisplayCode},
+};
+
+Editor EditorOf(int n)
+{
+    for (const EditorRange& range : kEditorRanges)
+        if (n >= range.first && n <= range.last)
+            return range.editor;
+    return Editor::Value;
+}
+
+// A bit mask is read before its dialog opens, 100 ms after the request, and
+// again 100 ms after a reply with other letters.
+CExchange::Request MaskReadRequest(int n)
+{
+    return {.build = [n] { g_request.BuildByteArg(kControllerAddress, 'A', '5', n); },
+            .waitMs = 100,
+            .maxCount = 20,
+            .test = Acceptance::Letters,
+            .attempts = 2,
+            .pauseAfterFailureMs = 100};
+}
+
+CExchange::Request MaskWriteRequest(int n, const char* mask)
+{
+    CExchange::Request write = CParamListPage::WriteRequest(n, 0);
+    write.build = [n, text = std::string(mask, 4)] {
+        g_request.BuildByteTextArg(kControllerAddress, 'F', '5', n, text.c_str());
+    };
+    return write;
+}
+
+// Reply positions 7 to 10 of a parameter read: the value's four hex digits in
+// wire order.
+constexpr int kValuePos = 7;
+constexpr int kValueDigits = 4;
+
+enum class MaskRead { Silent, Foreign, Read };
+
+// Reads parameter n's mask into mask (four characters and a NUL).
+MaskRead ReadMask(int n, char* mask)
+{
+    const bool answered = CExchange::Run(MaskReadRequest(n));
+    if (answered && g_reply.Length() >= kValuePos + kValueDigits) {
+        std::memcpy(mask, g_reply.Data() + kValuePos, kValueDigits);
+        mask[kValueDigits] = 0;
+        return MaskRead::Read;
+    }
+    return g_reply.Length() == 0 ? MaskRead::Silent : MaskRead::Foreign;
+}
 
 } // namespace
 
@@ -66,7 +141,52 @@ CLiftParamPage::ReadResult CLiftParamPage::ReadParameters()
 
 void CLiftParamPage::Edit(int n)
 {
-    (void)n; // the editors follow with the dialogs
+    switch (EditorOf(n)) {
+    case Editor::Lockout: return EditLockout();
+    case Editor::BitMask: return EditBitMask(n);
+    case Editor::TelephoneNote: VelorMessageBox("请在一般参数中修改电话号码"); return;
+    case Editor::DisplayCode: return EditDisplayCode(n);
+    case Editor::Value: return EditValue(n);
+    }
+}
+
+// The time function's switch is written whether or not the dialog changed it
+// and read back even after Cancel: the dialog may have changed the time
+// segments behind it.
+void CLiftParamPage::EditLockout()
+{
+    ReadBack(kLockoutParameter);
+}
+
+// The dialog edits the mask as the controller sent it. Silence before the
+// dialog asks for another click; a reply with other letters, or one too short
+// to carry the mask, skips the dialog and shows the value the controller has.
+void CLiftParamPage::EditBitMask(int n)
+{
+    CBitMaskDlg dialog;
+    const MaskRead read = ReadMask(n, dialog.m_szMask);
+    if (read == MaskRead::Silent) {
+        VelorMessageBox("通讯失败，请再点击一次!");
+        return;
+    }
+    if (read == MaskRead::Read) {
+        dialog.m_strPrompt = Description(n);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        CExchange::Run(MaskWriteRequest(n, dialog.m_szMask));
+    }
+    ReadBack(n);
+}
+
+void CLiftParamPage::EditDisplayCode(int n)
+{
+    CDisplayCodeDlg dialog;
+    dialog.m_nCode = ParamValueOfText(ValueText(n));
+    dialog.m_strPrompt = Description(n);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CExchange::Run(WriteRequest(n, dialog.m_nCode));
+    ReadBack(n);
 }
 
 void CLiftParamPage::OnCardButton()

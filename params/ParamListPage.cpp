@@ -4,6 +4,7 @@
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
 #include "app/WaitCursor.h"
+#include "dialogs/ValueDlg.h"
 #include "link/BusyScope.h"
 #include "link/FrameBuffer.h"
 #include "params/ParamFile.h"
@@ -212,6 +213,14 @@ void CParamListPage::OnImportButton()
     GiveFocus();
 }
 
-void CParamListPage::EditValue(int)
+// The text comes back as typed; its value is written as the list shows values.
+void CParamListPage::EditValue(int n)
 {
+    CValueDlg dialog;
+    dialog.m_strValue = ValueText(n);
+    dialog.m_strPrompt = Description(n);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CExchange::Run(WriteRequest(n, ParamValueOfText(dialog.m_strValue)));
+    ReadBack(n);
 }

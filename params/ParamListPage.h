@@ -29,6 +29,12 @@ public:
 
     QTreeWidget* List() const { return m_list; }
 
+    // The read of parameter n (A5).
+    static CExchange::Request ReadRequest(int n);
+    // The write of parameter n (F5 with a 16-bit value): 2 tries, the second
+    // 100 ms after a try that was not acknowledged.
+    static CExchange::Request WriteRequest(int n, int value, int waitMs = 50);
+
 protected:
     CParamListPage(const Layout& layout, QWidget* parent);
 
@@ -38,12 +44,6 @@ protected:
     virtual void Edit(int n) = 0;
     // The parameter set the list shows: value kinds and texts.
     virtual CParamCatalogue Catalogue() const = 0;
-
-    // The read of parameter n (A5).
-    static CExchange::Request ReadRequest(int n);
-    // The write of parameter n (F5 with a 16-bit value): 2 tries, the second
-    // 100 ms after a try that was not acknowledged.
-    static CExchange::Request WriteRequest(int n, int value, int waitMs = 50);
 
     // Inserts the row of parameter n from the read reply in g_reply.
     void InsertReadRow(int n);

@@ -13,7 +13,12 @@
 #include "tests/MessageBoxRecorder.h"
 #include "tests/TestPeer.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <sys/resource.h>
@@ -71,6 +77,53 @@ private:
     QEvent::Type m_type;
     std::function<void()> m_onEvent;
 };
+
+// Acts on the modal dialogs a page opens, in order, as a technician would:
+// each queued action gets the next dialog once it is shown.
+class CModalActions : public QObject
+{
+public:
+    using Action = std::function<void(QWidget* dialog)>;
+
+    CModalActions() { m_timer = startTimer(5); }
+    void Queue(Action action) { m_actions.push_back(std::move(action)); }
+    int Pending() const { return static_cast<int>(m_actions.size()); }
+    // The prompt the last handled dialog showed.
+    QString LastPrompt() const { return m_lastPrompt; }
+
+protected:
+    void timerEvent(QTimerEvent*) override
+    {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->property("handled").toBool() || m_actions.empty())
+            return;
+        dialog->setProperty("handled", true);
+        const Action action = m_actions.front();
+        m_actions.pop_front();
+        if (auto* prompt = dialog->findChild<QLabel*>(ControlName(1036)))
+            m_lastPrompt = prompt->text();
+        action(dialog);
+    }
+
+private:
+    int m_timer = 0;
+    std::deque<Action> m_actions;
+    QString m_lastPrompt;
+};
+
+void PressCancel(QWidget* dialog)
+{
+    Control<QAbstractButton>(dialog, 2)->click();
+}
+
+// Types text into the value entry dialog and presses OK.
+CModalActions::Action EnterValue(const QString& text)
+{
+    return [text](QWidget* dialog) {
+        Control<QLineEdit>(dialog, 1001)->setText(text);
+        Control<QAbstractButton>(dialog, 1)->click();
+    };
+}
 
 // Answers the file dialog with a fixed path and counts the questions.
 class CFileChooser
@@ -288,6 +341,14 @@ TEST_F(ParamPageTest, DoorMachineLeavesOutAGarbledF10AndStopsAtItsSilence)
     EXPECT_EQ(RowItemData(List(), 10), 11);
     EXPECT_EQ(Cell(10, 1), "800");
     EXPECT_EQ(Cell(10, 2), StringText(611));
+
+    CModalActions dialogs;
+    dialogs.Queue(EnterValue("900"));
+    ClearRequests();
+    ClickRow(10);
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(11, 900), ReadRequest(11)}));
+    EXPECT_EQ(Cell(10, 1), "900");
+    EXPECT_EQ(m_sim->DoorMachine().Parameters().Value(11), 900);
     EXPECT_EQ(m_boxes.Count(), 0);
 }
 
@@ -432,4 +493,106 @@ TEST_F(ParamPageTest, SaveThatCannotFinishLeavesTheOldFileWholeAndSaysWhy)
     EXPECT_TRUE(m_boxes.Texts()[1].startsWith("无法创建参数文件 " + missing));
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(RowCount(List()), 79);
+}
+
+// The value entry dialog takes any text; the page writes the decimal value of
+// its first ten characters, truncated to 16 bits, and shows what the board
+// then holds.
+TEST_F(ParamPageTest, ValueEntryWritesTheTextsDecimalValueAndShowsTheBoardsValue)
+{
+    CLiftParamPage& page = LiftPage();
+    page.GiveFocus();
+    const int row = 140;
+    ASSERT_EQ(RowItemData(List(), row), 140); // an identity parameter: an ordinary value
+    CModalActions dialogs;
+    dialogs.Queue(PressCancel);
+    dialogs.Queue(EnterValue("abc"));
+    dialogs.Queue(EnterValue("70000"));
+    dialogs.Queue(EnterValue("12345678901234"));
+    ClearRequests();
+    ClickRow(row);
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(dialogs.LastPrompt(), Cell(row, 2));
+    for (const int value : {0, 70000 & 0xFFFF, 1234567890 & 0xFFFF}) {
+        ClearRequests();
+        ClickRow(row);
+        EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(140, value), ReadRequest(140)}));
+        EXPECT_EQ(Cell(row, 1), QString::number(value));
+    }
+    EXPECT_EQ(dialogs.Pending(), 0);
+
+    // The telephone number belongs to the general page: nothing is sent.
+    ClearRequests();
+    ClickRow(145);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"请在一般参数中修改电话号码"});
+    EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
+{
+    CLiftParamPage& page = LiftPage();
+    page.GiveFocus();
+    m_sim->MainBoard().Parameters().Write(25, 0x0100); // bit 8: the box labelled 9
+    CModalActions dialogs;
+    bool ninthTicked = false;
+    dialogs.Queue([&](QWidget* dialog) {
+        ninthTicked = Control<QCheckBox>(dialog, 1021)->isChecked();
+        PressCancel(dialog);
+    });
+    dialogs.Queue([](QWidget* dialog) {
+        Control<QCheckBox>(dialog, 1013)->setChecked(true);
+        Control<QAbstractButton>(dialog, 1)->click();
+    });
+    ClearRequests();
+    ClickRow(25);
+    EXPECT_TRUE(ninthTicked);
+    EXPECT_EQ(Requests(), std::vector<std::string>{ReadRequest(25)});
+
+    ClearRequests();
+    ClickRow(25);
+    CFrameBuffer write;
+    write.BuildByteTextArg(0xFF, 'F', '5', 25, "0101");
+    EXPECT_EQ(Requests(), (std::vector<std::string>{ReadRequest(25), write.Data(), ReadRequest(25)}));
+    EXPECT_EQ(Cell(25, 1), "257");
+
+    // A reply with other letters skips the dialog; silence asks for another click.
+    m_script = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
+        return foreign-- > 0 ? std::optional(CSimReply('A', '6').AddByte(26).Frame()) : std::nullopt;
+    };
+    m_sim->MainBoard().Parameters().Write(26, 7);
+    ClearRequests();
+    ClickRow(26);
+    EXPECT_EQ(Requests(), (std::vector<std::string>(3, ReadRequest(26))));
+    EXPECT_EQ(Cell(26, 1), "7");
+    m_sim->Misbehaviour().silent = true;
+    ClearRequests();
+    ClickRow(27);
+    EXPECT_EQ(Requests(), (std::vector<std::string>(2, ReadRequest(27))));
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败，请再点击一次!"});
+    EXPECT_EQ(dialogs.Pending(), 0);
+}
+
+TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
+{
+    CLiftParamPage& page = LiftPage(false);
+    page.GiveFocus();
+    ASSERT_EQ(Cell(70, 1), "5");
+    CModalActions dialogs;
+    int shownCode = 0;
+    dialogs.Queue([&](QWidget* dialog) {
+        shownCode = Control<QComboBox>(dialog, 1054)->currentData().toInt();
+        PressCancel(dialog);
+    });
+    dialogs.Queue([](QWidget* dialog) {
+        auto* codes = Control<QComboBox>(dialog, 1054);
+        codes->setCurrentIndex(codes->findData(60));
+        Control<QAbstractButton>(dialog, 1)->click();
+    });
+    ClearRequests();
+    ClickRow(70);
+    EXPECT_EQ(shownCode, 5);
+    EXPECT_TRUE(Requests().empty());
+    ClickRow(70);
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(70, 60), ReadRequest(70)}));
+    EXPECT_EQ(Cell(70, 1), "60");
 }
