@@ -6,8 +6,9 @@
 
 namespace {
 
-// The door machine's replies are checked here, not by its letters alone: a
-// file import confirms at the position every other parameter write uses.
+// A file's record counts as confirmed by the 'F' at reply position 5, where
+// this page's own writes and every other F5 write find it: the short
+// acknowledgement frame ends with its checksum at positions 6 and 7.
 constexpr CParamListPage::Layout kLayout{
     .templateId = 136,
     .valueColumnWidth = 50,
