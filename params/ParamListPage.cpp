@@ -112,7 +112,9 @@ void CParamListPage::InsertReadRow(int n)
     const int echoed = ParseHex2(g_reply.Data() + kEchoedNumberPos);
     const int row = InsertRow(m_list, n, QString("F%1").arg(echoed), n);
     SetRowText(m_list, row, kValueColumn, QString::number(ReplyValue(n)));
-    SetRowText(m_list, row, kTextColumn, Catalogue().Text(n));
+    const QString text = Catalogue().Text(n);
+    SetRowText(m_list, row, kTextColumn, text);
+    m_list->topLevelItem(row)->setToolTip(kTextColumn, text.trimmed()); // the whole of a text the column cuts
 }
 
 void CParamListPage::ReadBack(int n)
