@@ -42,6 +42,7 @@ public:
         int attempts = 1;
         int pauseBeforeMs = 0;       // pause before every build
         int pauseAfterFailureMs = 0; // pause after an attempt that was not accepted, before the next
+        int minCount = 0;            // a shorter read fails every test but None
     };
 
     // Builds, writes, waits, reads into g_reply and tests, up to the request's

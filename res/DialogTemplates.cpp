@@ -19,6 +19,9 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate151(),
              MakeTemplate150(),
              MakeTemplate152(),
+             MakeTemplate181(),
+             MakeTemplate179(),
+             MakeTemplate180(),
          })
         table.emplace(t.id, std::move(t));
     return table;

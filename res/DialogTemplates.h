@@ -17,3 +17,6 @@ DialogTemplate MakeTemplate148();
 DialogTemplate MakeTemplate151();
 DialogTemplate MakeTemplate150();
 DialogTemplate MakeTemplate152();
+DialogTemplate MakeTemplate181();
+DialogTemplate MakeTemplate179();
+DialogTemplate MakeTemplate180();
