@@ -18,8 +18,6 @@
 #include <algorithm>
 #include <cstdint>
 
-int g_statusPollPhase = 0;
-
 namespace {
 
 constexpr int kFloorCountParameter = 0x0B;  // F11, the number of floors
@@ -48,7 +46,7 @@ constexpr int kGreenRow = 16;
 constexpr int kLit = 0;
 constexpr int kGrey = 2;
 
-// Requests of the poll, chosen by g_statusPollPhase after it advanced.
+// Requests of the poll, chosen by the poll phase after it advanced.
 constexpr char kPollLetters[3] = {'0', '3', '8'};
 
 // One block of the call reply: six bytes, one bit a floor.
@@ -69,15 +67,9 @@ bool Bit(int value, int n)
     return (value >> n) & 1;
 }
 
-// Two checksum digits and ETX end every reply.
-constexpr int kFrameTail = 3;
-
-// True when the reply's data reaches over positions pos .. pos+count-1. A
-// shorter reply would otherwise hand its checksum, or the older reply still
-// in the buffer behind it, to the page as data.
 bool ReplyCarries(int pos, int count)
 {
-    return pos + count <= g_reply.Length() - kFrameTail;
+    return g_reply.Carries(pos, count);
 }
 
 int ReplyByte(int pos)
@@ -186,8 +178,8 @@ void CStatusPage::OnPoll()
 
 void CStatusPage::SendNextPoll()
 {
-    g_statusPollPhase = (g_statusPollPhase + 1) % 3;
-    const char letter = kPollLetters[g_statusPollPhase];
+    m_pollPhase = (m_pollPhase + 1) % 3;
+    const char letter = kPollLetters[m_pollPhase];
     CExchange::Send([letter] { g_request.BuildCommand(kControllerAddress, 'A', letter); });
 }
 

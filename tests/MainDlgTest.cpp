@@ -74,7 +74,6 @@ protected:
     {
         CPageTab::SetPageFactory({});
         g_specialCode = 0;
-        g_doorBaud = false;
     }
 
     void FeedBytes(CMainDlg& dialog, const std::string& bytes)
@@ -177,6 +176,25 @@ TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)
     EXPECT_TRUE(pages[0]->replies.empty()) << "a fault report is not a page's reply";
 }
 
+// A report whose code would fall on its checksum or beyond is dropped: no box
+// (which would hold up every later frame), no F6; the next frames still arrive.
+TEST_F(MainDlgTest, FaultReportTooShortForItsCodeIsDropped)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    FeedBytes(dialog, CTestPeer::Frame("FFE6" + std::string(9, '0') + "23XX")); // leaves "23" in g_reply
+    boxes.Clear();
+    peer.ClearRequests();
+
+    FeedBytes(dialog, CTestPeer::Frame("FFER"));
+    FeedBytes(dialog, CTestPeer::Frame("FFE6" + std::string(9, '0') + "XX"));
+    EXPECT_EQ(boxes.Count(), 0);
+    FeedBytes(dialog, CTestPeer::Frame("FFA4123456789A"));
+    EXPECT_EQ(pages[0]->replies.size(), 1u);
+    EXPECT_FALSE(peer.WaitForRequests(1, 200)) << "no F6 for a dropped report";
+}
+
 TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 {
     StoreSettings("1N81", "9600", "38400");
@@ -186,11 +204,11 @@ TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 
     tab->SelectTab(3);
     EXPECT_EQ(peer.Baud(), 9600);
-    EXPECT_FALSE(g_doorBaud);
+    EXPECT_FALSE(tab->DoorBaud());
 
     tab->SelectTab(6);
     EXPECT_EQ(peer.Baud(), 38400);
-    EXPECT_TRUE(g_doorBaud);
+    EXPECT_TRUE(tab->DoorBaud());
     EXPECT_TRUE(g_port.IsOpen());
     EXPECT_EQ(pages[6]->focusCount, 1);
 
@@ -199,7 +217,7 @@ TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 
     tab->SelectTab(0);
     EXPECT_EQ(peer.Baud(), 9600);
-    EXPECT_FALSE(g_doorBaud);
+    EXPECT_FALSE(tab->DoorBaud());
     EXPECT_EQ(tab->m_curPage, 0);
     EXPECT_EQ(pages[0]->focusCount, 2);
 }

@@ -73,7 +73,6 @@ protected:
 // request 100 ms after each reply; the lamp greys at every poll.
 TEST_F(StatusPageTest, FirstTickReadsTheFloorCountThenPollsCallsSpeedAndStateInTurn)
 {
-    g_statusPollPhase = 0;
     m_tab->Init();
     for (int id : {kFloor, kStatus, kSpeed, kDoor, kDoorLock, kLoad, kRun, kSafety, kGroup})
         EXPECT_EQ(Text(id), "") << id;
@@ -107,7 +106,6 @@ TEST_F(StatusPageTest, ZeroAndImplausibleFloorCountsAreReadAgain)
         counts.erase(counts.begin());
         return CSimReply('A', '5').AddByte(0x0B).AddWord(floors).Frame();
     };
-    g_statusPollPhase = 0;
     m_tab->Init();
     RunUntilRequests(4);
     EXPECT_EQ(RequestLetters(4), (std::vector<std::string>{"A5", "A5", "A5", "A3"}));
