@@ -6,6 +6,8 @@
 #include "link/BusyScope.h"
 #include "dialogs/BitMaskDlg.h"
 #include "dialogs/DisplayCodeDlg.h"
+#include "dialogs/ICDlg.h"
+#include "dialogs/LockoutDlg.h"
 #include "link/FrameBuffer.h"
 #include "params/ParamFile.h"
 #include "params/GenerationProbe.h"
@@ -27,6 +29,7 @@ constexpr CParamListPage::Layout kLayout{
 
 constexpr int kCardButtonId = 1037;
 constexpr int kLockoutParameter = 161;
+constexpr int kLockoutWriteWaitMs = 100;
 
 enum class Editor { Lockout, BitMask, TelephoneNote, DisplayCode, Value };
 
@@ -57,8 +60,14 @@ Editor EditorOf(int n)
     return Editor::Value;
 }
 
+// Reply positions 7 to 10 of a parameter read: the value's four hex digits in
+// wire order.
+constexpr int kValuePos = 7;
+constexpr int kValueDigits = 4;
+
 // A bit mask is read before its dialog opens, 100 ms after the request, and
-// again 100 ms after a reply with other letters.
+// again 100 ms after a reply with other letters or one too short to carry
+// the mask.
 CExchange::Request MaskReadRequest(int n)
 {
     return {.build = [n] { g_request.BuildByteArg(kControllerAddress, 'A', '5', n); },
@@ -66,7 +75,8 @@ CExchange::Request MaskReadRequest(int n)
             .maxCount = 20,
             .test = Acceptance::Letters,
             .attempts = 2,
-            .pauseAfterFailureMs = 100};
+            .pauseAfterFailureMs = 100,
+            .minCount = kValuePos + kValueDigits};
 }
 
 CExchange::Request MaskWriteRequest(int n, const char* mask)
@@ -78,18 +88,12 @@ CExchange::Request MaskWriteRequest(int n, const char* mask)
     return write;
 }
 
-// Reply positions 7 to 10 of a parameter read: the value's four hex digits in
-// wire order.
-constexpr int kValuePos = 7;
-constexpr int kValueDigits = 4;
-
 enum class MaskRead { Silent, Foreign, Read };
 
 // Reads parameter n's mask into mask (four characters and a NUL).
 MaskRead ReadMask(int n, char* mask)
 {
-    const bool answered = CExchange::Run(MaskReadRequest(n));
-    if (answered && g_reply.Length() >= kValuePos + kValueDigits) {
+    if (CExchange::Run(MaskReadRequest(n))) {
         std::memcpy(mask, g_reply.Data() + kValuePos, kValueDigits);
         mask[kValueDigits] = 0;
         return MaskRead::Read;
@@ -150,11 +154,13 @@ void CLiftParamPage::Edit(int n)
     }
 }
 
-// The time function's switch is written whether or not the dialog changed it
-// and read back even after Cancel: the dialog may have changed the time
-// segments behind it.
+// After OK the time function's switch is written as the dialog hands it back;
+// the row is read again after Cancel too.
 void CLiftParamPage::EditLockout()
 {
+    CLockoutDlg dialog(!ValueText(kLockoutParameter).startsWith('0'));
+    if (dialog.exec() == QDialog::Accepted)
+        CExchange::Run(WriteRequest(kLockoutParameter, dialog.m_bEnable ? 1 : 0, kLockoutWriteWaitMs));
     ReadBack(kLockoutParameter);
 }
 
@@ -191,4 +197,6 @@ void CLiftParamPage::EditDisplayCode(int n)
 
 void CLiftParamPage::OnCardButton()
 {
+    CICDlg dialog;
+    dialog.exec();
 }
