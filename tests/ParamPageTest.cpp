@@ -656,3 +656,44 @@ TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
     printf("import of 692 bytes: %lld ms with the read after it, about %lld ms for the 173 writes\n", import,
            import - read);
 }
+
+// The time function goes through the floor lockout dialog, which reads the
+// floors' segments itself; the switch is written only after OK, read back
+// after either button. The IC card button opens its dialog and nothing else.
+TEST_F(ParamPageTest, TimeFunctionIsWrittenAfterTheLockoutDialogsOkAndReadBackInAnyCase)
+{
+    CLiftParamPage& page = LiftPage();
+    m_sim->MainBoard().Parameters().Write(161, 1);
+    page.GiveFocus();
+    ASSERT_EQ(Cell(161, 1), "1");
+    CModalActions dialogs;
+    dialogs.Queue(PressCancel);
+    dialogs.Queue([](QWidget* dialog) { Control<QAbstractButton>(dialog, 1)->click(); });
+    QString cardDialog;
+    dialogs.Queue([&](QWidget* dialog) {
+        cardDialog = dialog->metaObject()->className();
+        PressCancel(dialog);
+    });
+
+    ClearRequests();
+    ClickRow(161);
+    std::vector<std::string> requests = Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests.front(), ReadRequest(11)); // the dialog's own read of the floor count
+    EXPECT_EQ(requests.back(), ReadRequest(161));
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [](const std::string& r) { return r[3] == 'F'; }), 0);
+
+    ClearRequests();
+    ClickRow(161);
+    requests = Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[requests.size() - 2], WriteRequest(161, 1));
+    EXPECT_EQ(requests.back(), ReadRequest(161));
+
+    ClearRequests();
+    Click(1037);
+    EXPECT_EQ(cardDialog, "CICDlg");
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(dialogs.Pending(), 0);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
