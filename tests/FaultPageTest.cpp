@@ -6,8 +6,7 @@
 #include "link/PortChannel.h"
 #include "sim/SimController.h"
 #include "sim/SimReply.h"
-#include "tests/MessageBoxRecorder.h"
-#include "tests/TestPeer.h"
+#include "tests/ScriptedPeerTest.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -45,36 +44,13 @@ public:
     int m_paints = 0;
 };
 
-// One line and g_port for the whole suite (closing the port costs a second);
-// a fresh page and simulated controller per test, whose answers a script may
-// override request by request (nullopt: the controller answers).
-class FaultPageTest : public ::testing::Test
+class FaultPageTest : public CScriptedPeerTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_peer = new CTestPeer(1);
-        ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1);
-    }
-    static void TearDownTestSuite()
-    {
-        g_port.Close();
-        delete s_peer;
-    }
     void SetUp() override
     {
-        g_specialCode = 'E';
-        s_peer->SetResponder([this](const std::string& request, int baud) {
-            const std::optional<std::string> scripted = m_script ? m_script(request) : std::nullopt;
-            return scripted ? *scripted : m_sim->HandleRequest(request, baud);
-        });
-        s_peer->ClearRequests();
+        CScriptedPeerTest::SetUp();
         m_page.show();
-    }
-    void TearDown() override
-    {
-        s_peer->SetResponder({});
-        g_specialCode = 0;
     }
 
     // A controller of the generation whose record i holds codes[i] (0: empty).
@@ -96,10 +72,6 @@ protected:
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-    static inline CTestPeer* s_peer = nullptr;
-    std::unique_ptr<CSimController> m_sim;
-    std::function<std::optional<std::string>(const std::string&)> m_script;
-    CMessageBoxRecorder m_boxes;
     CFaultPage m_page;
 };
 

@@ -11,8 +11,7 @@
 #include "res/StringTable.h"
 #include "sim/SimController.h"
 #include "sim/SimReply.h"
-#include "tests/MessageBoxRecorder.h"
-#include "tests/TestPeer.h"
+#include "tests/ScriptedPeerTest.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -188,41 +187,9 @@ private:
     void (*m_previousHandler)(int) = nullptr;
 };
 
-// One line and g_port for the whole suite; a fresh page and simulated
-// controller per test, whose answers a script may override request by request
-// (nullopt: the controller answers). The door machine answers when the test
-// says it is on the line, whatever the line's rate.
-class ParamPageTest : public ::testing::Test
+class ParamPageTest : public CScriptedPeerTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_peer = new CTestPeer(1);
-        ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1);
-    }
-    static void TearDownTestSuite()
-    {
-        g_port.Close();
-        delete s_peer;
-    }
-    void SetUp() override
-    {
-        g_specialCode = 'E';
-        s_peer->SetResponder([this](const std::string& request, int) {
-            const std::optional<std::string> scripted = m_script ? m_script(request) : std::nullopt;
-            if (scripted)
-                return *scripted;
-            const CSimOptions& options = m_sim->Options();
-            return m_sim->HandleRequest(request, m_doorLine ? options.doorBaud : options.mainBaud);
-        });
-        s_peer->ClearRequests();
-    }
-    void TearDown() override
-    {
-        s_peer->SetResponder({});
-        g_specialCode = 0;
-    }
-
     CLiftParamPage& LiftPage(bool longRecord = true)
     {
         m_sim = std::make_unique<CSimController>(CSimOptions{.longRecord = longRecord});
@@ -231,9 +198,10 @@ protected:
         m_page->show();
         return static_cast<CLiftParamPage&>(*m_page);
     }
+    // The door machine is taken to be on the line, whatever the line's rate.
     CDoorParamPage& DoorPage()
     {
-        m_doorLine = true;
+        m_answerBaud = m_sim->Options().doorBaud;
         m_page = std::make_unique<CDoorParamPage>();
         m_page->resize(460, 600);
         m_page->show();
@@ -249,15 +217,8 @@ protected:
         const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
     }
-    static std::vector<std::string> Requests() { return s_peer->Requests(); }
-    static void ClearRequests() { s_peer->ClearRequests(); }
     QString TempPath(const QString& name) { return m_dir.filePath(name); }
 
-    static inline CTestPeer* s_peer = nullptr;
-    std::unique_ptr<CSimController> m_sim = std::make_unique<CSimController>();
-    std::function<std::optional<std::string>(const std::string&)> m_script;
-    bool m_doorLine = false;
-    CMessageBoxRecorder m_boxes;
     QTemporaryDir m_dir;
     std::unique_ptr<CParamListPage> m_page;
 };
