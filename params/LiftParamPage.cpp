@@ -3,18 +3,19 @@
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
 #include "app/WaitCursor.h"
-#include "link/BusyScope.h"
 #include "dialogs/BitMaskDlg.h"
 #include "dialogs/DisplayCodeDlg.h"
 #include "dialogs/ICDlg.h"
 #include "dialogs/LockoutDlg.h"
+#include "link/BusyScope.h"
 #include "link/FrameBuffer.h"
-#include "params/ParamFile.h"
 #include "params/GenerationProbe.h"
+#include "params/ParamFile.h"
 
 #include <QPushButton>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
