@@ -19,14 +19,14 @@ constexpr CParamListPage::Layout kLayout{
 };
 
 constexpr int kSettleMs = 100;
-constexpr int kShortestUsableReply = 12;
 
-// A read reply that carries a parameter: long enough for the number and the
-// value, a right checksum and the letters A5.
+// A read reply that carries a parameter: a right checksum, the letters A5 and
+// the whole value (a reply of 12 or 13 characters would hand its checksum over
+// as value digits).
 bool IsUsableReply()
 {
-    return g_reply.Length() >= kShortestUsableReply && g_reply.IsValidFrame() && g_reply.Letter1() == 'A'
-        && g_reply.Letter2() == '5';
+    return g_reply.IsValidFrame() && g_reply.Letter1() == 'A' && g_reply.Letter2() == '5'
+        && g_reply.Carries(CParamListPage::kValuePos, CParamListPage::kValueDigits);
 }
 
 } // namespace
@@ -45,7 +45,8 @@ void CDoorParamPage::ReadAll()
     CExchange::Sleep(kSettleMs);
     for (int n = 0; n < Catalogue().Count(); ++n) {
         CExchange::Request read = ReadRequest(n);
-        read.test = Acceptance::Count;
+        read.test = Acceptance::Count; // any answer: the door machine is there
+        read.minCount = 0;
         if (!CExchange::Run(read))
             break;
         if (IsUsableReply())

@@ -61,11 +61,6 @@ Editor EditorOf(int n)
     return Editor::Value;
 }
 
-// Reply positions 7 to 10 of a parameter read: the value's four hex digits in
-// wire order.
-constexpr int kValuePos = 7;
-constexpr int kValueDigits = 4;
-
 // A bit mask is read before its dialog opens, 100 ms after the request, and
 // again 100 ms after a reply with other letters or one too short to carry
 // the mask.
@@ -77,7 +72,7 @@ CExchange::Request MaskReadRequest(int n)
             .test = Acceptance::Letters,
             .attempts = 2,
             .pauseAfterFailureMs = 100,
-            .minCount = kValuePos + kValueDigits};
+            .minCount = CParamListPage::kValueReplyLength};
 }
 
 CExchange::Request MaskWriteRequest(int n, const char* mask)
@@ -95,8 +90,8 @@ enum class MaskRead { Silent, Foreign, Read };
 MaskRead ReadMask(int n, char* mask)
 {
     if (CExchange::Run(MaskReadRequest(n))) {
-        std::memcpy(mask, g_reply.Data() + kValuePos, kValueDigits);
-        mask[kValueDigits] = 0;
+        std::memcpy(mask, g_reply.Data() + CParamListPage::kValuePos, CParamListPage::kValueDigits);
+        mask[CParamListPage::kValueDigits] = 0;
         return MaskRead::Read;
     }
     return g_reply.Length() == 0 ? MaskRead::Silent : MaskRead::Foreign;

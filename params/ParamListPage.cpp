@@ -25,10 +25,6 @@ constexpr int kNumberColumnWidth = 40;
 constexpr int kValueColumn = 1;
 constexpr int kTextColumn = 2;
 
-// Reply positions of a parameter read (A5): the echoed number, then the value.
-constexpr int kEchoedNumberPos = 5;
-constexpr int kValuePos = 7;
-
 constexpr int kRefusedWritePauseMs = 100;
 
 // FR '3' resets every parameter; the board takes its time before it answers.
@@ -86,7 +82,8 @@ CExchange::Request CParamListPage::ReadRequest(int n)
     return {.build = [n] { g_request.BuildByteArg(kControllerAddress, 'A', '5', n); },
             .waitMs = 50,
             .maxCount = 20,
-            .test = Acceptance::ValidFrameLetters};
+            .test = Acceptance::ValidFrameLetters,
+            .minCount = kValueReplyLength};
 }
 
 CExchange::Request CParamListPage::WriteRequest(int n, int value, int waitMs)

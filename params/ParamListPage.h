@@ -29,7 +29,17 @@ public:
 
     QTreeWidget* List() const { return m_list; }
 
-    // The read of parameter n (A5).
+    // Reply positions of a parameter read (A5): the echoed number, then the
+    // value's four hex digits, low byte pair first.
+    static constexpr int kEchoedNumberPos = 5;
+    static constexpr int kValuePos = 7;
+    static constexpr int kValueDigits = 4;
+    // A read reply shorter than this does not carry the whole value: its
+    // checksum would be taken for value digits.
+    static constexpr int kValueReplyLength = kValuePos + kValueDigits + 3;
+
+    // The read of parameter n (A5): a valid frame with the letters A5 that
+    // carries the whole value.
     static CExchange::Request ReadRequest(int n);
     // The write of parameter n (F5 with a 16-bit value): 2 tries, the second
     // 100 ms after a try that was not acknowledged.

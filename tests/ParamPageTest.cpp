@@ -283,7 +283,7 @@ TEST_F(ParamPageTest, DoorMachineLeavesOutAGarbledF10AndStopsAtItsSilence)
         if (IsRead(request, 10))
             return CSimReply('A', '5').AddByte(10).AddWord(20).Frame().replace(11, 1, "0");
         if (IsRead(request, 30))
-            return CSimReply('A', '5').AddByte(30).AddText("1").Frame(); // 11 characters
+            return CSimReply('A', '5').AddByte(30).AddText("14").Frame(); // 12 characters: no whole value
         if (IsRead(request, 31))
             return CSimReply('A', '6').AddByte(31).AddWord(20).Frame();
         if (IsRead(request, 60))
