@@ -49,13 +49,20 @@ void CMainDlg::OnInitDialog()
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    // Settings that cannot be read are named first; without usable settings,
+    // including a special code that would cut every request short, the
+    // serial settings dialog comes up as on the first run.
     PortSettings settings;
-    if (!ReadPortSettings(settings)) {
+    QString problem;
+    const bool read = ReadPortSettings(settings, &problem);
+    if (!problem.isEmpty())
+        VelorMessageBox("无法读取串口设置：" + problem, MB_OK | MB_ICONWARNING);
+    if (!read || !IsUsableSpecialCode(settings.specialCode)) {
         CPortSetupDlg dialog;
         dialog.exec();
         return;
     }
-    g_specialCode = settings.specialCode.isEmpty() ? 0 : settings.specialCode[0].toLatin1();
+    g_specialCode = settings.specialCode[0].toLatin1();
     if (!OpenControllerPort(this, settings, settings.baud)) {
         ReportPortFailure();
         return;

@@ -111,15 +111,16 @@ QString LoadText(int s2)
     return {};
 }
 
-// Call type of a click from the display position of the clicked column, or 0
-// when the position names no call column.
-char CallTypeAtPosition(int position)
+// Call type of a click on a column of the floor list (its index, wherever it
+// has been dragged to), or 0 for no column: the floor number and the car call
+// column register a car call, the hall call columns their direction.
+char CallTypeOfColumn(int column)
 {
-    switch (position) {
-    case 0:
-    case 1: return '0';
-    case 2: return '1';
-    case 3: return '2';
+    switch (column) {
+    case FloorNumberColumn:
+    case CarCallColumn: return '0';
+    case UpCallColumn: return '1';
+    case DownCallColumn: return '2';
     default: return 0;
     }
 }
@@ -160,6 +161,7 @@ void CStatusPage::SetUpFloorList()
 {
     SetupReportView(m_list);
     m_list->header()->setSectionsMovable(true);
+    m_list->SetGridLines(true);
     InsertColumn(m_list, FloorNumberColumn, "楼层", 38, Qt::AlignHCenter);
     InsertColumn(m_list, CarCallColumn, "指令", 38, Qt::AlignHCenter);
     InsertColumn(m_list, UpCallColumn, "上召↑", 52, Qt::AlignHCenter);
@@ -290,7 +292,7 @@ void CStatusPage::OnFloorListClicked()
 {
     KillTimer1();
     const int row = SelectedRow(m_list);
-    const char callType = CallTypeAtPosition(m_list->CurrentColumn());
+    const char callType = CallTypeOfColumn(m_list->header()->logicalIndex(m_list->CurrentColumn()));
     if (row >= 0 && callType != 0) {
         const int floor = RowItemData(m_list, row);
         CExchange::Send([callType, floor] {

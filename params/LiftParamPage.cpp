@@ -86,9 +86,11 @@ CExchange::Request MaskWriteRequest(int n, const char* mask)
 
 enum class MaskRead { Silent, Foreign, Read };
 
-// Reads parameter n's mask into mask (four characters and a NUL).
+// Reads parameter n's mask into mask (four characters and a NUL). A request
+// that could not be written leaves no reply behind: that is silence too.
 MaskRead ReadMask(int n, char* mask)
 {
+    g_reply.SetText("");
     if (CExchange::Run(MaskReadRequest(n))) {
         std::memcpy(mask, g_reply.Data() + CParamListPage::kValuePos, CParamListPage::kValueDigits);
         mask[CParamListPage::kValueDigits] = 0;

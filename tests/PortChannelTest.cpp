@@ -129,6 +129,35 @@ TEST_F(PortChannelTest, UnopenableDeviceFailsQuietlyAndKeepsTheReason)
     EXPECT_EQ(boxes.Count(), 0);
 }
 
+// A port link to a regular file or a folder is not a serial line: the open
+// fails with the reason and the file is never written.
+TEST_F(PortChannelTest, DeviceThatIsNoTerminalFailsToOpenAndIsNeverWritten)
+{
+    const QString userFile = peer.ConfigHome() + "/notes.txt";
+    {
+        QFile file(userFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's own notes\n");
+    }
+    const QString link = peer.ConfigHome() + "/velor/ports/COM9";
+    ASSERT_TRUE(QFile::link(userFile, link));
+    EXPECT_EQ(channel.Open(&owner, 9, 9600, 'N', 8, 1, kEventMask), 0);
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(channel.LastOpenErrno(), ENOTTY);
+    const std::string request = CTestPeer::Frame("FFA0E42");
+    EXPECT_FALSE(channel.Write(request.data(), static_cast<int>(request.size())));
+    QFile file(userFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "the user's own notes\n");
+
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(peer.ConfigHome(), link));
+    EXPECT_EQ(channel.Open(&owner, 9, 9600, 'N', 8, 1, kEventMask), 0);
+    EXPECT_NE(channel.LastOpenErrno(), 0);
+    ServeEventsFor(20);
+    EXPECT_EQ(boxes.Count(), 0) << "the caller reports it";
+}
+
 TEST_F(PortChannelTest, ConfiguresTheLineRawAndRestoresItsSettingsOnClose)
 {
     // The test's own descriptor of the device, opened before the channel takes it.
@@ -210,6 +239,41 @@ TEST_F(PortChannelTest, HandsOverEveryByteInOrderOnlyWhileNoExchangeRuns)
     peer.Send("Q");
     ASSERT_TRUE(ServeEventsUntil([&] { return owner.bytes.size() > frame.size(); }));
     EXPECT_EQ(owner.bytes, frame + "Q");
+}
+
+// Bytes already on their way to the owner when an exchange begins are not
+// delivered: they would reach a page in the middle of the exchange.
+TEST_F(PortChannelTest, ByteForwardedJustAsAnExchangeBeginsIsNotDelivered)
+{
+    ASSERT_EQ(OpenChannel(), 1);
+    peer.Send("ab");
+    // The monitor thread has posted the bytes and waits for the owner's thread.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    channel.m_busy = 1;
+    ServeEventsFor(50);
+    channel.m_busy = 0;
+    EXPECT_EQ(owner.bytes, "");
+
+    peer.Send("c");
+    ASSERT_TRUE(ServeEventsUntil([&] { return !owner.bytes.empty(); }));
+    EXPECT_EQ(owner.bytes, "c");
+}
+
+// An owner that cannot take bytes is reported at open, not found out later
+// by every byte going missing.
+TEST_F(PortChannelTest, OwnerWithoutOnCommRxCharIsReportedAtOpen)
+{
+    QObject deaf;
+    EXPECT_EQ(channel.Open(&deaf, kPort, 9600, 'N', 8, 1, kEventMask), 1);
+    ServeEventsFor(20);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].contains("OnCommRxChar")) << boxes.Texts()[0].toStdString();
+
+    boxes.Clear();
+    EXPECT_EQ(OpenChannel(), 1);
+    EXPECT_EQ(channel.Open(nullptr, kPort, 9600, 'N', 8, 1, kEventMask), 1) << "no owner: nothing to deliver to";
+    ServeEventsFor(20);
+    EXPECT_EQ(boxes.Count(), 0);
 }
 
 TEST_F(PortChannelTest, WriteDiscardsInputLeftFromAnEarlierRequest)
