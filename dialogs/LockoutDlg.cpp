@@ -8,6 +8,7 @@
 #include "dialogs/LockoutTimeDlg.h"
 #include "link/BusyScope.h"
 #include "link/Exchange.h"
+#include "link/FloorCount.h"
 #include "link/FrameBuffer.h"
 
 #include <QTreeWidget>
@@ -26,12 +27,7 @@ constexpr int kFloorColumn = 0;
 constexpr int kStartColumn = 1;
 constexpr int kEndColumn = 2;
 
-// Elevator parameter F11, the number of floors.
-constexpr int kFloorCountParameter = 11;
-// Floors travel as one byte; a larger count can only be a garbled reply.
-constexpr int kMostFloors = 255;
-// Where the reply fields stand: the A5 value, the AC segment's four bytes.
-constexpr int kFloorCountPos = 7;
+// Where the AC reply carries the segment's four bytes.
 constexpr int kSegmentPos = 7;
 // A segment reply shorter than this cannot hold the four bytes.
 constexpr int kSegmentReplyLength = 17;
@@ -80,12 +76,6 @@ void ShowRowSegment(QTreeWidget* list, int row, const Segment& segment)
 {
     SetRowText(list, row, kStartColumn, TimeText(segment.start));
     SetRowText(list, row, kEndColumn, TimeText(segment.end));
-}
-
-CExchange::Request FloorCountRequest()
-{
-    return {.build = [] { g_request.BuildByteArg(kControllerAddress, 'A', '5', kFloorCountParameter); },
-            .test = Acceptance::Letters};
 }
 
 CExchange::Request SegmentReadRequest(int floor)
@@ -153,11 +143,7 @@ void CLockoutDlg::ReadSegments()
 {
     const CWaitCursor wait;
     const CBusyScope busy;
-    if (!CExchange::Run(FloorCountRequest()))
-        return;
-    const int floors = ParseHex4(g_reply.Data() + kFloorCountPos);
-    if (floors > kMostFloors)
-        return;
+    const int floors = CFloorCount::Read().value_or(0);
     for (int row = 0; row < floors; ++row) {
         const int floor = floors - row;
         InsertRow(m_list, row, QString::number(floor), floor);
@@ -186,12 +172,11 @@ void CLockoutDlg::OnListClick()
     CLockoutTimeDlg timeDlg(shown.start.hour, shown.start.minute, shown.end.hour, shown.end.minute);
     if (timeDlg.exec() != QDialog::Accepted)
         return;
-    const auto hourMinute = [](unsigned hour, unsigned minute) {
+    const auto time = [](unsigned hour, unsigned minute) {
         return TimeOfDay{static_cast<int>(hour), static_cast<int>(minute)};
     };
     ShowRowSegment(m_list, row,
-                   {hourMinute(timeDlg.m_nStartHour, timeDlg.m_nStartMinute),
-                    hourMinute(timeDlg.m_nEndHour, timeDlg.m_nEndMinute)});
+                   {time(timeDlg.m_nStartHour, timeDlg.m_nStartMinute), time(timeDlg.m_nEndHour, timeDlg.m_nEndMinute)});
 }
 
 // Every floor with times is written, changed or not; the dialog closes only

@@ -1,7 +1,8 @@
 #include "dialogs/ICDlg.h"
 
 #include "tests/DialogDriver.h"
-#include "tests/DialogLineRig.h"
+#include "tests/MessageBoxRecorder.h"
+#include "tests/SimLineRig.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
@@ -13,7 +14,7 @@ namespace {
 constexpr int kCardEdit = 1001;
 constexpr int kSendButton = 1061;
 
-class ICDlgTest : public DialogLineRig
+class ICDlgTest : public SimLineRig
 {
 protected:
     ICDlgTest() { Show(dialog); }
@@ -26,6 +27,7 @@ protected:
         Click(&dialog, kSendButton);
     }
 
+    CMessageBoxRecorder m_boxes;
     CICDlg dialog;
 };
 

@@ -4,7 +4,8 @@
 #include "app/ListView.h"
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"
-#include "tests/DialogLineRig.h"
+#include "tests/MessageBoxRecorder.h"
+#include "tests/SimLineRig.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -26,7 +27,7 @@ std::string Frame(const std::string& inner)
 
 const std::string kFloorCountRequest = Frame("FFA50BEB9");
 
-class LockoutDlgTest : public DialogLineRig
+class LockoutDlgTest : public SimLineRig
 {
 protected:
     void Floors(int floors) { m_sim = std::make_unique<CSimController>(CSimOptions{.floors = floors}); }
@@ -56,6 +57,7 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
     }
 
+    CMessageBoxRecorder m_boxes;
     std::unique_ptr<CLockoutDlg> dialog;
 };
 

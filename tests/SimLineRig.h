@@ -3,7 +3,6 @@
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
 #include "sim/SimController.h"
-#include "tests/MessageBoxRecorder.h"
 #include "tests/TestPeer.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +12,29 @@
 #include <string>
 #include <vector>
 
-// The line for the dialogs that talk to the controller: g_port on a
-// pseudo-terminal peer for the whole suite (closing the port costs a second),
-// a fresh simulated controller per test. A test may answer requests itself
-// through m_script (an empty answer leaves the request to the controller) or
-// set m_silent to unplug the controller's answers.
-class DialogLineRig : public ::testing::Test
+// A simulated controller at the far end of g_port, over a pseudo-terminal.
+// The line and g_port stay open for the whole suite (closing the port costs a
+// second); every test gets a fresh controller. A test may answer requests
+// itself through m_script (an empty answer leaves them to the controller), or
+// set m_silent so that nothing but its script answers.
+class SimLineRig : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
+    static void SetUpTestSuite() { OpenLine(nullptr); }
+    static void TearDownTestSuite() { CloseLine(); }
+    // g_port on a fresh peer, delivering unasked bytes to owner.
+    static void OpenLine(QObject* owner)
     {
         s_peer = new CTestPeer(1);
-        ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1);
+        ASSERT_EQ(g_port.Open(owner, 1, 9600, 'N', 8, 1, 0x49), 1);
     }
-    static void TearDownTestSuite()
+    static void CloseLine()
     {
         g_port.Close();
         delete s_peer;
+        s_peer = nullptr;
     }
+
     void SetUp() override
     {
         g_specialCode = 'E';
@@ -53,7 +57,6 @@ protected:
 
     static inline CTestPeer* s_peer = nullptr;
     std::unique_ptr<CSimController> m_sim = std::make_unique<CSimController>();
-    std::function<std::string(const std::string&)> m_script;
+    std::function<std::string(const std::string& request)> m_script;
     bool m_silent = false;
-    CMessageBoxRecorder m_boxes;
 };
