@@ -83,7 +83,7 @@ TEST_F(FaultPageTest, RecordZeroReplyOf23CharactersOrMoreMeansLongRecordsOtherwi
         const bool longForm = length == 23;
         const int records = longForm ? 20 : 16;
         Controller(longForm, std::vector<int>(records, 8));
-        m_script = [length, first = true](const std::string&) mutable -> std::optional<std::string> {
+        m_answer = [length, first = true](const std::string&) mutable -> std::optional<std::string> {
             if (!std::exchange(first, false))
                 return std::nullopt;
             return CSimReply('A', '1').AddText(std::string(length - 8, '0')).Frame();
@@ -131,7 +131,7 @@ TEST_F(FaultPageTest, EmptyRecordsLeaveNoRowAndRowsKeepTheControllersNumbers)
 TEST_F(FaultPageTest, FailureAtRecordFiveKeepsRowsZeroToFourAndSaysSoOnce)
 {
     Controller(true, std::vector<int>(20, 2));
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         return request == RecordRequest(5, true) ? std::optional<std::string>("") : std::nullopt;
     };
     bool busyOrWaitingDuringBox = true;
@@ -154,7 +154,7 @@ TEST_F(FaultPageTest, ResetReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
 {
     Controller(false, std::vector<int>(16, 2));
     std::atomic<bool> silent = false;
-    m_script = [&silent](const std::string& request) -> std::optional<std::string> {
+    m_answer = [&silent](const std::string& request) -> std::optional<std::string> {
         return silent && request[3] == 'F' ? std::optional<std::string>("") : std::nullopt;
     };
     Click(1002);
@@ -214,7 +214,7 @@ TEST_F(FaultPageTest, RefreshWithASilentControllerProbesOnceAndSaysSo)
 TEST_F(FaultPageTest, RecordFieldsAreShownOnlyWhenTheReplyCarriesThemInFull)
 {
     Controller(true, {8, 3, 5});
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         if (request == RecordRequest(1, true))
             return CSimReply('A', '1').AddText("01" "06" "03" "25-0").Frame(); // time cut short
         if (request == RecordRequest(2, true))

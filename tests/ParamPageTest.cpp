@@ -223,7 +223,7 @@ TEST_F(ParamPageTest, ProbeReplyOf23CharactersReadsTheLongSetAnd22TheShortOne)
         CSimParameterSet& parameters = m_sim->MainBoard().Parameters();
         parameters.Write(65, 0x1234);
         parameters.Write(113, 0x1234);
-        m_script = [length](const std::string& request) -> std::optional<std::string> {
+        m_answer = [length](const std::string& request) -> std::optional<std::string> {
             if (request.substr(3, 2) != "A1")
                 return std::nullopt;
             return CSimReply('A', '1').AddText(std::string(length - 8, '0')).Frame();
@@ -250,7 +250,7 @@ TEST_F(ParamPageTest, ProbeReplyOf23CharactersReadsTheLongSetAnd22TheShortOne)
 TEST_F(ParamPageTest, ReadFailingAtF40KeepsF0ToF39AndTheNextFocusDoesNotReadAgain)
 {
     CLiftParamPage& page = LiftPage(false);
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         return IsRead(request, 40) ? std::optional<std::string>("") : std::nullopt;
     };
     page.GiveFocus();
@@ -279,7 +279,7 @@ TEST_F(ParamPageTest, SilentProbeLeavesTheListEmptyWithoutMessageUntilTheNextFoc
 TEST_F(ParamPageTest, DoorMachineLeavesOutAGarbledF10AndStopsAtItsSilence)
 {
     CDoorParamPage& page = DoorPage();
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         if (IsRead(request, 10))
             return CSimReply('A', '5').AddByte(10).AddWord(20).Frame().replace(11, 1, "0");
         if (IsRead(request, 30))
@@ -328,7 +328,7 @@ TEST_F(ParamPageTest, SavedSetHasFourBytesPerRowAndImportsBackRecordByRecord)
     EXPECT_EQ(bytes.mid(172 * 4, 1), QByteArray("\xAC", 1));
 
     m_sim->MainBoard().Parameters().Write(12, 1);
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         return request.substr(3, 2) == "A1" ? std::optional<std::string>("") : std::nullopt;
     };
     ClearRequests();
@@ -355,7 +355,7 @@ TEST_F(ParamPageTest, ImportWritesNoMoreRecordsThanTheListHasRowsAndGoesOnAfterF
     CLiftParamPage& page = LiftPage(false);
     page.GiveFocus();
     ASSERT_EQ(RowCount(List()), 114);
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         if (request == WriteRequest(5, 1005))
             return CSimReply('A', '5').AddByte(5).Frame();
         return request.substr(3, 2) == "A1" ? std::optional<std::string>("") : std::nullopt;
@@ -381,7 +381,7 @@ TEST_F(ParamPageTest, RefusedWriteOfF12EndsTheImportWithItsNumberAndTheListIsRea
         EXPECT_EQ(QFile(path).size(), count * 4);
         EXPECT_EQ(chooser.Last().baseName, door ? "门机参数" : "电梯参数");
         // F12 refused; the read after the import finds the controller silent.
-        m_script = [](const std::string& request) -> std::optional<std::string> {
+        m_answer = [](const std::string& request) -> std::optional<std::string> {
             if (request.substr(3, 4) == "F50C")
                 return CSimReply('F', '5').AddText("000").Frame();
             return request[3] == 'A' ? std::optional<std::string>("") : std::nullopt;
@@ -395,7 +395,7 @@ TEST_F(ParamPageTest, RefusedWriteOfF12EndsTheImportWithItsNumberAndTheListIsRea
         EXPECT_EQ(requests[13].substr(3, 2), door ? "A5" : "A1");
         EXPECT_EQ(RowCount(List()), 0);
         m_boxes.Clear();
-        m_script = nullptr;
+        m_answer = nullptr;
     }
 }
 
@@ -505,7 +505,7 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
     EXPECT_EQ(Cell(25, 1), "257");
 
     // A reply with other letters skips the dialog; silence asks for another click.
-    m_script = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
+    m_answer = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
         return foreign-- > 0 ? std::optional(CSimReply('A', '6').AddByte(26).Frame()) : std::nullopt;
     };
     m_sim->MainBoard().Parameters().Write(26, 7);
@@ -558,12 +558,12 @@ TEST_F(ParamPageTest, ResetIsReportedOnlyWhenRefusedOrUnansweredAndTheListIsRead
     EXPECT_EQ(Cell(11, 1), "800");
     EXPECT_EQ(m_boxes.Count(), 0);
 
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         return request[3] == 'F' ? CSimReply('F', 'R').AddText("30").Frame() : std::string();
     };
     Click(1004);
     EXPECT_EQ(RowCount(List()), 0);
-    m_script = [](const std::string&) -> std::optional<std::string> { return std::string(); };
+    m_answer = [](const std::string&) -> std::optional<std::string> { return std::string(); };
     Click(1004);
     EXPECT_EQ(m_boxes.Texts(), QStringList({"复位F参数失败", "复位F参数失败"}));
 }
