@@ -165,11 +165,18 @@ void CParamListPage::OnResetButton()
     GiveFocus();
 }
 
-void CParamListPage::OnSaveButton()
+// A file is chosen only for a list that was read: nothing to save before,
+// and nothing to tell the import how many records to write.
+QString CParamListPage::ChooseFile(bool save)
 {
     if (RowCount(m_list) == 0)
-        return;
-    const QString path = ChooseParamFile(this, {.save = true, .baseName = QString::fromUtf8(m_layout.fileName)});
+        return {};
+    return ChooseParamFile(this, {.save = save, .baseName = QString::fromUtf8(m_layout.fileName)});
+}
+
+void CParamListPage::OnSaveButton()
+{
+    const QString path = ChooseFile(true);
     if (path.isEmpty())
         return;
     std::vector<ParamRecord> records;
@@ -185,9 +192,7 @@ void CParamListPage::OnSaveButton()
 // the file could not be read at all.
 void CParamListPage::OnImportButton()
 {
-    if (RowCount(m_list) == 0)
-        return;
-    const QString path = ChooseParamFile(this, {.save = false, .baseName = QString::fromUtf8(m_layout.fileName)});
+    const QString path = ChooseFile(false);
     if (path.isEmpty())
         return;
     std::vector<ParamRecord> records;

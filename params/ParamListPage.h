@@ -71,6 +71,8 @@ private:
     void OnListClick();
     void OnRefreshButton();
     void OnResetButton();
+    // The file to save to or import from; empty for Cancel or an empty list.
+    QString ChooseFile(bool save);
     void OnSaveButton();
     void OnImportButton();
 
