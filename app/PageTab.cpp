@@ -7,7 +7,9 @@
 #include "params/DoorParamPage.h"
 #include "params/FaultPage.h"
 #include "params/LiftParamPage.h"
+#include "pages/GeneralPage.h"
 #include "pages/IoPage.h"
+#include "pages/ShaftPage.h"
 #include "pages/StatusPage.h"
 #include "settings/PortSettings.h"
 
@@ -37,7 +39,9 @@ CPage* CreatePage(int index, QWidget* parent)
 {
     switch (index) {
     case CStatusPage::kPageIndex: return new CStatusPage(parent);
+    case CGeneralPage::kPageIndex: return new CGeneralPage(parent);
     case CIoPage::kPageIndex: return new CIoPage(parent);
+    case CShaftPage::kPageIndex: return new CShaftPage(parent);
     case CFaultPage::kPageIndex: return new CFaultPage(parent);
     case CLiftParamPage::kPageIndex: return new CLiftParamPage(parent);
     case CDoorParamPage::kPageIndex: return new CDoorParamPage(parent);

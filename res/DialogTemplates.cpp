@@ -9,7 +9,9 @@ std::map<int, DialogTemplate> BuildTable()
     std::map<int, DialogTemplate> table;
     for (DialogTemplate t : {
              MakeTemplate102(),
+             MakeTemplate129(),
              MakeTemplate130(),
+             MakeTemplate132(),
              MakeTemplate134(),
              MakeTemplate133(),
              MakeTemplate135(),

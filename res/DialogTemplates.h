@@ -7,7 +7,9 @@
 const DialogTemplate& FindDialogTemplate(int id);
 
 DialogTemplate MakeTemplate102();
+DialogTemplate MakeTemplate129();
 DialogTemplate MakeTemplate130();
+DialogTemplate MakeTemplate132();
 DialogTemplate MakeTemplate134();
 DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate135();
