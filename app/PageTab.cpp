@@ -4,7 +4,9 @@
 #include "app/PortOpening.h"
 #include "app/WaitCursor.h"
 #include "link/PortChannel.h"
+#include "params/DoorParamPage.h"
 #include "params/FaultPage.h"
+#include "params/LiftParamPage.h"
 #include "pages/GeneralPage.h"
 #include "pages/IoPage.h"
 #include "pages/ShaftPage.h"
@@ -41,6 +43,8 @@ CPage* CreatePage(int index, QWidget* parent)
     case CIoPage::kPageIndex: return new CIoPage(parent);
     case CShaftPage::kPageIndex: return new CShaftPage(parent);
     case CFaultPage::kPageIndex: return new CFaultPage(parent);
+    case CLiftParamPage::kPageIndex: return new CLiftParamPage(parent);
+    case CDoorParamPage::kPageIndex: return new CDoorParamPage(parent);
     default: return new CPage(kPageTable[index].templateId, parent);
     }
 }

@@ -84,6 +84,8 @@ bool CExchange::Run(const Request& request)
         const bool longEnough = count >= request.minCount || request.test == Acceptance::None;
         if (longEnough && Accepts(request.test, count, request.ackPos))
             return true;
+        if (attempt + 1 < request.attempts)
+            Sleep(request.pauseAfterFailureMs);
     }
     return false;
 }

@@ -41,6 +41,7 @@ public:
         int ackPos = 0;              // position of the acknowledgement "F"; 0: none
         int attempts = 1;
         int pauseBeforeMs = 0;       // pause before every build
+        int pauseAfterFailureMs = 0; // pause after an attempt that was not accepted, before the next
         int minCount = 0;            // a shorter read fails every test but None
     };
 

@@ -7,6 +7,7 @@
 #include "link/BusyScope.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
+#include "params/GenerationProbe.h"
 #include "params/ParamCatalogue.h"
 
 #include <QPushButton>
@@ -23,9 +24,6 @@ constexpr int kTemplateId = 133;
 constexpr int kListId = 1032;
 constexpr int kResetButtonId = 1002;
 constexpr int kRefreshButtonId = 1003;
-
-// A record-0 reply of this length or more comes from the long-record generation.
-constexpr int kLongRecordReplyLength = 23;
 
 // Where a fault record's fields stand in the A1 reply of one generation.
 struct RecordLayout
@@ -48,7 +46,8 @@ const RecordLayout& LayoutOf(bool longFormat)
 }
 
 // The request for fault record `number`: a byte on the long-record generation
-// (and for the probe), the single hex digit of the number on the short one.
+// (as the generation probe asks for record 0), the single hex digit of the
+// number on the short one.
 CExchange::Request RecordRequest(int number, bool longForm)
 {
     return {.build = [number, longForm] {
@@ -61,15 +60,6 @@ CExchange::Request RecordRequest(int number, bool longForm)
             .maxCount = 80,
             .test = Acceptance::Letters,
             .attempts = 2};
-}
-
-// Record 0 in the long form, once; any answer tells the generation by its length.
-CExchange::Request ProbeRequest()
-{
-    CExchange::Request probe = RecordRequest(0, true);
-    probe.test = Acceptance::Count;
-    probe.attempts = 1;
-    return probe;
 }
 
 CExchange::Request ResetRequest()
@@ -149,9 +139,8 @@ void CFaultPage::OnSetFocus()
 CFaultPage::ReadResult CFaultPage::ReadFaultLog()
 {
     const CBusyScope busy;
-    if (!CExchange::Run(ProbeRequest()))
+    if (!ProbeGeneration(m_longFormat))
         return ReadResult::NoAnswer;
-    m_longFormat = g_reply.Length() >= kLongRecordReplyLength;
 
     DeleteAllRows(m_list);
     const CWaitCursor wait;

@@ -14,6 +14,8 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate132(),
              MakeTemplate134(),
              MakeTemplate133(),
+             MakeTemplate135(),
+             MakeTemplate136(),
              MakeTemplate158(),
              MakeTemplate148(),
              MakeTemplate151(),

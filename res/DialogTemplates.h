@@ -12,6 +12,8 @@ DialogTemplate MakeTemplate130();
 DialogTemplate MakeTemplate132();
 DialogTemplate MakeTemplate134();
 DialogTemplate MakeTemplate133();
+DialogTemplate MakeTemplate135();
+DialogTemplate MakeTemplate136();
 DialogTemplate MakeTemplate158();
 DialogTemplate MakeTemplate148();
 DialogTemplate MakeTemplate151();

@@ -6,8 +6,7 @@
 #include "link/PortChannel.h"
 #include "sim/SimController.h"
 #include "sim/SimReply.h"
-#include "tests/MessageBoxRecorder.h"
-#include "tests/TestPeer.h"
+#include "tests/ScriptedPeerTest.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -45,36 +44,13 @@ public:
     int m_paints = 0;
 };
 
-// One line and g_port for the whole suite (closing the port costs a second);
-// a fresh page and simulated controller per test, whose answers a script may
-// override request by request (nullopt: the controller answers).
-class FaultPageTest : public ::testing::Test
+class FaultPageTest : public CScriptedPeerTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_peer = new CTestPeer(1);
-        ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1);
-    }
-    static void TearDownTestSuite()
-    {
-        g_port.Close();
-        delete s_peer;
-    }
     void SetUp() override
     {
-        g_specialCode = 'E';
-        s_peer->SetResponder([this](const std::string& request, int baud) {
-            const std::optional<std::string> scripted = m_script ? m_script(request) : std::nullopt;
-            return scripted ? *scripted : m_sim->HandleRequest(request, baud);
-        });
-        s_peer->ClearRequests();
+        CScriptedPeerTest::SetUp();
         m_page.show();
-    }
-    void TearDown() override
-    {
-        s_peer->SetResponder({});
-        g_specialCode = 0;
     }
 
     // A controller of the generation whose record i holds codes[i] (0: empty).
@@ -96,10 +72,6 @@ protected:
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-    static inline CTestPeer* s_peer = nullptr;
-    std::unique_ptr<CSimController> m_sim;
-    std::function<std::optional<std::string>(const std::string&)> m_script;
-    CMessageBoxRecorder m_boxes;
     CFaultPage m_page;
 };
 
@@ -111,7 +83,7 @@ TEST_F(FaultPageTest, RecordZeroReplyOf23CharactersOrMoreMeansLongRecordsOtherwi
         const bool longForm = length == 23;
         const int records = longForm ? 20 : 16;
         Controller(longForm, std::vector<int>(records, 8));
-        m_script = [length, first = true](const std::string&) mutable -> std::optional<std::string> {
+        m_answer = [length, first = true](const std::string&) mutable -> std::optional<std::string> {
             if (!std::exchange(first, false))
                 return std::nullopt;
             return CSimReply('A', '1').AddText(std::string(length - 8, '0')).Frame();
@@ -159,7 +131,7 @@ TEST_F(FaultPageTest, EmptyRecordsLeaveNoRowAndRowsKeepTheControllersNumbers)
 TEST_F(FaultPageTest, FailureAtRecordFiveKeepsRowsZeroToFourAndSaysSoOnce)
 {
     Controller(true, std::vector<int>(20, 2));
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         return request == RecordRequest(5, true) ? std::optional<std::string>("") : std::nullopt;
     };
     bool busyOrWaitingDuringBox = true;
@@ -182,7 +154,7 @@ TEST_F(FaultPageTest, ResetReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
 {
     Controller(false, std::vector<int>(16, 2));
     std::atomic<bool> silent = false;
-    m_script = [&silent](const std::string& request) -> std::optional<std::string> {
+    m_answer = [&silent](const std::string& request) -> std::optional<std::string> {
         return silent && request[3] == 'F' ? std::optional<std::string>("") : std::nullopt;
     };
     Click(1002);
@@ -242,7 +214,7 @@ TEST_F(FaultPageTest, RefreshWithASilentControllerProbesOnceAndSaysSo)
 TEST_F(FaultPageTest, RecordFieldsAreShownOnlyWhenTheReplyCarriesThemInFull)
 {
     Controller(true, {8, 3, 5});
-    m_script = [](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         if (request == RecordRequest(1, true))
             return CSimReply('A', '1').AddText("01" "06" "03" "25-0").Frame(); // time cut short
         if (request == RecordRequest(2, true))

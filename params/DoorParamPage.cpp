@@ -1,0 +1,60 @@
+#include "params/DoorParamPage.h"
+
+#include "app/WaitCursor.h"
+#include "link/BusyScope.h"
+#include "link/FrameBuffer.h"
+
+namespace {
+
+// A file's record counts as confirmed by the 'F' at reply position 5, where
+// this page's own writes and every other F5 write find it: the short
+// acknowledgement frame ends with its checksum at positions 6 and 7.
+constexpr CParamListPage::Layout kLayout{
+    .templateId = 136,
+    .valueColumnWidth = 50,
+    .textColumnWidth = 330,
+    .fileName = "门机参数",
+    .importAckPos = 5,
+    .readBackPauseMs = 50,
+};
+
+constexpr int kSettleMs = 100;
+
+// A read reply that carries a parameter: a right checksum, the letters A5 and
+// the whole value (a reply of 12 or 13 characters would hand its checksum over
+// as value digits).
+bool IsUsableReply()
+{
+    return g_reply.IsValidFrame() && g_reply.Letter1() == 'A' && g_reply.Letter2() == '5'
+        && g_reply.Carries(CParamListPage::kValuePos, CParamListPage::kValueDigits);
+}
+
+} // namespace
+
+CDoorParamPage::CDoorParamPage(QWidget* parent)
+    : CParamListPage(kLayout, parent)
+{
+}
+
+// One try per parameter. Silence ends the read (the door machine is taken to
+// be gone); a garbled reply leaves only its parameter out. No message.
+void CDoorParamPage::ReadAll()
+{
+    const CBusyScope busy;
+    const CWaitCursor wait;
+    CExchange::Sleep(kSettleMs);
+    for (int n = 0; n < Catalogue().Count(); ++n) {
+        CExchange::Request read = ReadRequest(n);
+        read.test = Acceptance::Count; // any answer: the door machine is there
+        read.minCount = 0;
+        if (!CExchange::Run(read))
+            break;
+        if (IsUsableReply())
+            InsertReadRow(n);
+    }
+}
+
+void CDoorParamPage::Edit(int n)
+{
+    EditValue(n);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "params/ParamListPage.h"
+
+// The door machine parameter page: the door operator's 79 parameters, read at
+// the door machine's baud rate (the tab control switches the port), each
+// editable through the value entry dialog.
+class CDoorParamPage : public CParamListPage
+{
+    Q_OBJECT
+public:
+    static constexpr int kPageIndex = 6;
+
+    explicit CDoorParamPage(QWidget* parent = nullptr);
+
+protected:
+    void ReadAll() override;
+    void Edit(int n) override;
+    CParamCatalogue Catalogue() const override { return CParamCatalogue(CParamCatalogue::DoorMachine); }
+};

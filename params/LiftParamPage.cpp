@@ -1,0 +1,200 @@
+#include "params/LiftParamPage.h"
+
+#include "app/MessageBox.h"
+#include "app/TemplateLoader.h"
+#include "app/WaitCursor.h"
+#include "dialogs/BitMaskDlg.h"
+#include "dialogs/DisplayCodeDlg.h"
+#include "dialogs/ICDlg.h"
+#include "dialogs/LockoutDlg.h"
+#include "link/BusyScope.h"
+#include "link/FrameBuffer.h"
+#include "params/GenerationProbe.h"
+#include "params/ParamFile.h"
+
+#include <QPushButton>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr CParamListPage::Layout kLayout{
+    .templateId = 135,
+    .valueColumnWidth = 60,
+    .textColumnWidth = 300,
+    .fileName = "电梯参数",
+    .importAckPos = 5,
+    .readBackPauseMs = 0,
+};
+
+constexpr int kCardButtonId = 1037;
+constexpr int kLockoutParameter = 161;
+constexpr int kLockoutWriteWaitMs = 100;
+
+enum class Editor { Lockout, BitMask, TelephoneNote, DisplayCode, Value };
+
+struct EditorRange
+{
+    int first;
+    int last;
+    Editor editor;
+};
+
+// The first range that holds a parameter names its editor; any other
+// parameter takes the value entry dialog.
+constexpr EditorRange kEditorRanges[] = {
+    {kLockoutParameter, kLockoutParameter, Editor::Lockout},
+    {25, 31, Editor::BitMask},
+    {50, 55, Editor::BitMask},
+    {134, 139, Editor::BitMask},
+    {170, 172, Editor::BitMask},
+    {145, 151, Editor::TelephoneNote},
+    {65, 113, Editor::DisplayCode},
+};
+
+Editor EditorOf(int n)
+{
+    for (const EditorRange& range : kEditorRanges)
+        if (n >= range.first && n <= range.last)
+            return range.editor;
+    return Editor::Value;
+}
+
+// A bit mask is read before its dialog opens, 100 ms after the request, and
+// again 100 ms after a reply with other letters or one too short to carry
+// the mask.
+CExchange::Request MaskReadRequest(int n)
+{
+    return {.build = [n] { g_request.BuildByteArg(kControllerAddress, 'A', '5', n); },
+            .waitMs = 100,
+            .maxCount = 20,
+            .test = Acceptance::Letters,
+            .attempts = 2,
+            .pauseAfterFailureMs = 100,
+            .minCount = CParamListPage::kValueReplyLength};
+}
+
+CExchange::Request MaskWriteRequest(int n, const char* mask)
+{
+    CExchange::Request write = CParamListPage::WriteRequest(n, 0);
+    write.build = [n, text = std::string(mask, 4)] {
+        g_request.BuildByteTextArg(kControllerAddress, 'F', '5', n, text.c_str());
+    };
+    return write;
+}
+
+enum class MaskRead { Silent, Foreign, Read };
+
+// Reads parameter n's mask into mask (four characters and a NUL). A request
+// that could not be written leaves no reply behind: that is silence too.
+MaskRead ReadMask(int n, char* mask)
+{
+    g_reply.SetText("");
+    if (CExchange::Run(MaskReadRequest(n))) {
+        std::memcpy(mask, g_reply.Data() + CParamListPage::kValuePos, CParamListPage::kValueDigits);
+        mask[CParamListPage::kValueDigits] = 0;
+        return MaskRead::Read;
+    }
+    return g_reply.Length() == 0 ? MaskRead::Silent : MaskRead::Foreign;
+}
+
+} // namespace
+
+CLiftParamPage::CLiftParamPage(QWidget* parent)
+    : CParamListPage(kLayout, parent)
+{
+    connect(Control<QPushButton>(this, kCardButtonId), &QPushButton::clicked, this, &CLiftParamPage::OnCardButton);
+}
+
+void CLiftParamPage::OnKillFocus()
+{
+    CParamListPage::OnKillFocus();
+    m_reading = false;
+}
+
+void CLiftParamPage::ReadAll()
+{
+    if (ReadParameters() == ReadResult::Failed)
+        VelorMessageBox("通讯失败，请刷新!");
+}
+
+// Probes the generation, then reads every parameter with two tries each,
+// showing each row as it arrives. Without an answer to the probe the list
+// stays empty; a parameter that fails twice ends the read with the rows read
+// so far. The wait cursor goes and the port is released before the caller
+// shows a message.
+CLiftParamPage::ReadResult CLiftParamPage::ReadParameters()
+{
+    const CBusyScope busy;
+    const CWaitCursor wait;
+    if (!ProbeGeneration(m_longFormat))
+        return ReadResult::NoAnswer;
+    m_reading = true;
+    for (int n = 0; n < Catalogue().Count() && m_reading; ++n) {
+        CExchange::Request read = ReadRequest(n);
+        read.attempts = 2;
+        if (!CExchange::Run(read))
+            return ReadResult::Failed;
+        InsertReadRow(n);
+    }
+    return ReadResult::Complete;
+}
+
+void CLiftParamPage::Edit(int n)
+{
+    switch (EditorOf(n)) {
+    case Editor::Lockout: return EditLockout();
+    case Editor::BitMask: return EditBitMask(n);
+    case Editor::TelephoneNote: VelorMessageBox("请在一般参数中修改电话号码"); return;
+    case Editor::DisplayCode: return EditDisplayCode(n);
+    case Editor::Value: return EditValue(n);
+    }
+}
+
+// After OK the time function's switch is written as the dialog hands it back;
+// the row is read again after Cancel too.
+void CLiftParamPage::EditLockout()
+{
+    CLockoutDlg dialog(!ValueText(kLockoutParameter).startsWith('0'));
+    if (dialog.exec() == QDialog::Accepted)
+        CExchange::Run(WriteRequest(kLockoutParameter, dialog.m_bEnable ? 1 : 0, kLockoutWriteWaitMs));
+    ReadBack(kLockoutParameter);
+}
+
+// The dialog edits the mask as the controller sent it. Silence before the
+// dialog asks for another click; a reply with other letters, or one too short
+// to carry the mask, skips the dialog and shows the value the controller has.
+void CLiftParamPage::EditBitMask(int n)
+{
+    CBitMaskDlg dialog;
+    const MaskRead read = ReadMask(n, dialog.m_szMask);
+    if (read == MaskRead::Silent) {
+        VelorMessageBox("通讯失败，请再点击一次!");
+        return;
+    }
+    if (read == MaskRead::Read) {
+        dialog.m_strPrompt = Description(n);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        CExchange::Run(MaskWriteRequest(n, dialog.m_szMask));
+    }
+    ReadBack(n);
+}
+
+void CLiftParamPage::EditDisplayCode(int n)
+{
+    CDisplayCodeDlg dialog;
+    dialog.m_nCode = ParamValueOfText(ValueText(n));
+    dialog.m_strPrompt = Description(n);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CExchange::Run(WriteRequest(n, dialog.m_nCode));
+    ReadBack(n);
+}
+
+void CLiftParamPage::OnCardButton()
+{
+    CICDlg dialog;
+    dialog.exec();
+}

@@ -1,0 +1,643 @@
+#include "params/DoorParamPage.h"
+#include "params/LiftParamPage.h"
+
+#include "app/ListView.h"
+#include "app/TemplateLoader.h"
+#include "link/FrameBuffer.h"
+#include "link/TimeScale.h"
+#include "params/ParamFile.h"
+#include "params/ParamFileDialog.h"
+#include "res/StringTable.h"
+#include "sim/SimReply.h"
+#include "tests/ScriptedPeerTest.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <csignal>
+#include <deque>
+#include <sys/resource.h>
+
+namespace {
+
+std::string ReadRequest(int n)
+{
+    CFrameBuffer frame;
+    frame.BuildByteArg(0xFF, 'A', '5', n);
+    return frame.Data();
+}
+
+std::string WriteRequest(int n, int value)
+{
+    CFrameBuffer frame;
+    frame.BuildByteWordArg(0xFF, 'F', '5', n, value);
+    return frame.Data();
+}
+
+bool IsRead(const std::string& request, int n)
+{
+    return request == ReadRequest(n);
+}
+
+// The longest time between two repaints of a widget while it lives, counted
+// from its first repaint; with a period the widget is asked to repaint that
+// often.
+class CRepaintGaps : public QObject
+{
+public:
+    explicit CRepaintGaps(QWidget* widget, int periodMs = 10)
+        : m_widget(widget)
+    {
+        widget->installEventFilter(this);
+        if (periodMs > 0)
+            m_timer = startTimer(periodMs);
+        m_clock.start();
+    }
+    qint64 LongestGap() const { return m_longest; }
+    int Paints() const { return m_paints; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            const qint64 now = m_clock.elapsed();
+            if (m_paints++ > 0)
+                m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        }
+        return false;
+    }
+    void timerEvent(QTimerEvent*) override { m_widget->update(); }
+
+private:
+    QWidget* m_widget;
+    QElapsedTimer m_clock;
+    int m_timer = 0;
+    int m_paints = 0;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+// Acts on the modal dialogs a page opens, in order, as a technician would:
+// each queued action gets the next dialog once it is shown.
+class CModalActions : public QObject
+{
+public:
+    using Action = std::function<void(QWidget* dialog)>;
+
+    CModalActions() { m_timer = startTimer(5); }
+    void Queue(Action action) { m_actions.push_back(std::move(action)); }
+    int Pending() const { return static_cast<int>(m_actions.size()); }
+
+protected:
+    void timerEvent(QTimerEvent*) override
+    {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->property("handled").toBool() || m_actions.empty())
+            return;
+        dialog->setProperty("handled", true);
+        const Action action = m_actions.front();
+        m_actions.pop_front();
+        action(dialog);
+    }
+
+private:
+    int m_timer = 0;
+    std::deque<Action> m_actions;
+};
+
+void PressCancel(QWidget* dialog)
+{
+    Control<QAbstractButton>(dialog, 2)->click();
+}
+
+// Types text into the value entry dialog and presses OK.
+CModalActions::Action EnterValue(const QString& text)
+{
+    return [text](QWidget* dialog) {
+        Control<QLineEdit>(dialog, 1001)->setText(text);
+        Control<QAbstractButton>(dialog, 1)->click();
+    };
+}
+
+// Answers the file dialog with a fixed path and counts the questions.
+class CFileChooser
+{
+public:
+    explicit CFileChooser(QString path)
+        : m_path(std::move(path))
+        , m_previous(SetParamFileChooser([this](const ParamFileQuestion& question) {
+            m_questions.push_back(question);
+            return m_path;
+        }))
+    {
+    }
+    ~CFileChooser() { SetParamFileChooser(m_previous); }
+    int Count() const { return static_cast<int>(m_questions.size()); }
+    const ParamFileQuestion& Last() const { return m_questions.back(); }
+
+private:
+    QString m_path;
+    ParamFileChooser m_previous;
+    std::vector<ParamFileQuestion> m_questions;
+};
+
+// Sets a limit on the size of files this process writes while it lives, so a
+// write past it fails as on a full disk.
+class CFileSizeLimit
+{
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, m_previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+class ParamPageTest : public CScriptedPeerTest
+{
+protected:
+    CLiftParamPage& LiftPage(bool longRecord = true)
+    {
+        m_sim = std::make_unique<CSimController>(CSimOptions{.longRecord = longRecord});
+        m_page = std::make_unique<CLiftParamPage>();
+        m_page->resize(460, 600);
+        m_page->show();
+        return static_cast<CLiftParamPage&>(*m_page);
+    }
+    // The door machine is taken to be on the line, whatever the line's rate.
+    CDoorParamPage& DoorPage()
+    {
+        m_answerBaud = m_sim->Options().doorBaud;
+        m_page = std::make_unique<CDoorParamPage>();
+        m_page->resize(460, 600);
+        m_page->show();
+        return static_cast<CDoorParamPage&>(*m_page);
+    }
+
+    QTreeWidget* List() { return m_page->List(); }
+    QString Cell(int row, int column) { return RowText(List(), row, column); }
+    void Click(int button) { Control<QPushButton>(m_page.get(), button)->click(); }
+    void ClickRow(int row)
+    {
+        List()->scrollToItem(List()->topLevelItem(row));
+        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    QString TempPath(const QString& name) { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<CParamListPage> m_page;
+};
+
+} // namespace
+
+TEST_F(ParamPageTest, ProbeReplyOf23CharactersReadsTheLongSetAnd22TheShortOne)
+{
+    for (const int length : {22, 23}) {
+        const bool longForm = length == 23;
+        const int count = longForm ? 173 : 114;
+        CLiftParamPage& page = LiftPage(longForm);
+        CSimParameterSet& parameters = m_sim->MainBoard().Parameters();
+        parameters.Write(65, 0x1234);
+        parameters.Write(113, 0x1234);
+        m_answer = [length](const std::string& request) -> std::optional<std::string> {
+            if (request.substr(3, 2) != "A1")
+                return std::nullopt;
+            return CSimReply('A', '1').AddText(std::string(length - 8, '0')).Frame();
+        };
+        CRepaintGaps rows(List()->viewport(), 0);
+        ClearRequests();
+        page.GiveFocus();
+        EXPECT_GT(rows.Paints(), count / 4); // rows appear while the read goes on
+
+        EXPECT_EQ(page.IsLongFormat(), longForm);
+        ASSERT_EQ(RowCount(List()), count);
+        ASSERT_EQ(Requests().size(), count + 1u);
+        EXPECT_EQ(Requests().back(), ReadRequest(count - 1));
+        EXPECT_EQ(Cell(count - 1, 0), QString("F%1").arg(count - 1));
+        EXPECT_EQ(RowItemData(List(), count - 1), count - 1);
+        EXPECT_EQ(Cell(0, 2), StringText(longForm ? 1 : 355));
+        // F65 is a floor's display code on the long set only; F113 on the short one.
+        const QStringList values{Cell(65, 1), Cell(66, 1), Cell(113, 1)};
+        EXPECT_EQ(values, longForm ? QStringList({"52", "2", "4660"}) : QStringList({"4660", "1", "52"}));
+    }
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, ReadFailingAtF40KeepsF0ToF39AndTheNextFocusDoesNotReadAgain)
+{
+    CLiftParamPage& page = LiftPage(false);
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        return IsRead(request, 40) ? std::optional<std::string>("") : std::nullopt;
+    };
+    page.GiveFocus();
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败，请刷新!"});
+    EXPECT_EQ(RowCount(List()), 40);
+    EXPECT_EQ(Cell(39, 0), "F39");
+    EXPECT_EQ(Requests().size(), 43u); // the probe, F0 to F39, F40 twice
+
+    ClearRequests();
+    page.OnKillFocus();
+    page.GiveFocus();
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(m_boxes.Count(), 1);
+}
+
+TEST_F(ParamPageTest, SilentProbeLeavesTheListEmptyWithoutMessageUntilTheNextFocus)
+{
+    CLiftParamPage& page = LiftPage();
+    m_sim->Misbehaviour().silent = true;
+    page.GiveFocus();
+    EXPECT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(RowCount(List()), 0);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, DoorMachineLeavesOutAGarbledF10AndStopsAtItsSilence)
+{
+    CDoorParamPage& page = DoorPage();
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        if (IsRead(request, 10))
+            return CSimReply('A', '5').AddByte(10).AddWord(20).Frame().replace(11, 1, "0");
+        if (IsRead(request, 30))
+            return CSimReply('A', '5').AddByte(30).AddText("14").Frame(); // 12 characters: no whole value
+        if (IsRead(request, 31))
+            return CSimReply('A', '6').AddByte(31).AddWord(20).Frame();
+        if (IsRead(request, 60))
+            return std::string();
+        return std::nullopt;
+    };
+    page.GiveFocus();
+    EXPECT_EQ(Requests().size(), 61u);
+    ASSERT_EQ(RowCount(List()), 57);
+    EXPECT_EQ(Cell(10, 0), "F11");
+    EXPECT_EQ(RowItemData(List(), 10), 11);
+    EXPECT_EQ(Cell(10, 1), "800");
+    EXPECT_EQ(Cell(10, 2), StringText(611));
+
+    CModalActions dialogs;
+    dialogs.Queue(EnterValue("900"));
+    ClearRequests();
+    ClickRow(10);
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(11, 900), ReadRequest(11)}));
+    EXPECT_EQ(Cell(10, 1), "900");
+    EXPECT_EQ(m_sim->DoorMachine().Parameters().Value(11), 900);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, SavedSetHasFourBytesPerRowAndImportsBackRecordByRecord)
+{
+    CLiftParamPage& page = LiftPage();
+    const QString path = TempPath("lift.F");
+    CFileChooser chooser(path);
+    Click(1035);
+    EXPECT_EQ(chooser.Count(), 0); // nothing to save yet
+
+    page.GiveFocus();
+    Click(1035);
+    EXPECT_TRUE(chooser.Last().save);
+    EXPECT_EQ(chooser.Last().baseName, "电梯参数");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), 692);
+    EXPECT_EQ(bytes.mid(12 * 4, 4), QByteArray("\x0C\x00\x2C\x01", 4)); // F12 = 300
+    EXPECT_EQ(bytes.mid(172 * 4, 1), QByteArray("\xAC", 1));
+
+    m_sim->MainBoard().Parameters().Write(12, 1);
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        return request.substr(3, 2) == "A1" ? std::optional<std::string>("") : std::nullopt;
+    };
+    ClearRequests();
+    Click(1008);
+    EXPECT_FALSE(chooser.Last().save);
+    const std::vector<std::string> requests = Requests();
+    ASSERT_EQ(requests.size(), 173u + 1); // the writes, then the probe of the new read
+    EXPECT_EQ(requests[12], WriteRequest(12, 300));
+    EXPECT_EQ(requests[173].substr(3, 2), "A1");
+    EXPECT_EQ(m_sim->MainBoard().Parameters().Value(12), 300);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, ImportWritesNoMoreRecordsThanTheListHasRowsAndGoesOnAfterForeignLetters)
+{
+    const QString path = TempPath("lift.F");
+    std::vector<ParamRecord> records;
+    for (int n = 0; n < 173; ++n)
+        records.push_back({n, n + 1000});
+    QString error;
+    ASSERT_TRUE(CParamFile::Save(path, records, error));
+    CFileChooser chooser(path);
+
+    CLiftParamPage& page = LiftPage(false);
+    page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 114);
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        if (request == WriteRequest(5, 1005))
+            return CSimReply('A', '5').AddByte(5).Frame();
+        return request.substr(3, 2) == "A1" ? std::optional<std::string>("") : std::nullopt;
+    };
+    ClearRequests();
+    Click(1008);
+    const std::vector<std::string> requests = Requests();
+    ASSERT_EQ(requests.size(), 114u + 1); // then the probe of the new read
+    for (int n = 0; n < 114; ++n)
+        EXPECT_EQ(requests[n], WriteRequest(n, n + 1000)) << n;
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+TEST_F(ParamPageTest, RefusedWriteOfF12EndsTheImportWithItsNumberAndTheListIsReadAgain)
+{
+    for (const bool door : {false, true}) {
+        CParamListPage& page = door ? static_cast<CParamListPage&>(DoorPage()) : LiftPage(false);
+        const int count = door ? 79 : 114;
+        page.GiveFocus();
+        const QString path = TempPath("set.F");
+        CFileChooser chooser(path);
+        Click(1035);
+        EXPECT_EQ(QFile(path).size(), count * 4);
+        EXPECT_EQ(chooser.Last().baseName, door ? "门机参数" : "电梯参数");
+        // F12 refused; the read after the import finds the controller silent.
+        m_answer = [](const std::string& request) -> std::optional<std::string> {
+            if (request.substr(3, 4) == "F50C")
+                return CSimReply('F', '5').AddText("000").Frame();
+            return request[3] == 'A' ? std::optional<std::string>("") : std::nullopt;
+        };
+        ClearRequests();
+        Click(1008);
+        EXPECT_EQ(m_boxes.Texts(), QStringList{"写F12参数失败"});
+        const std::vector<std::string> requests = Requests();
+        ASSERT_EQ(requests.size(), 14u);
+        EXPECT_EQ(requests[12].substr(3, 4), "F50C");
+        EXPECT_EQ(requests[13].substr(3, 2), door ? "A5" : "A1");
+        EXPECT_EQ(RowCount(List()), 0);
+        m_boxes.Clear();
+        m_answer = nullptr;
+    }
+}
+
+TEST_F(ParamPageTest, SaveThatCannotFinishLeavesTheOldFileWholeAndSaysWhy)
+{
+    CDoorParamPage& page = DoorPage();
+    page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 79);
+    const QString path = TempPath("door.F");
+    QByteArray old(456, '\x5A');
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    CFileChooser chooser(path);
+    {
+        const CFileSizeLimit limit(100);
+        Click(1035);
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), old);
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_TRUE(m_boxes.Texts()[0].startsWith("无法保存参数文件 " + path)) << m_boxes.Texts()[0].toStdString();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"door.F"}); // no temporary left
+
+    m_boxes.Clear();
+    Click(1035);
+    EXPECT_EQ(QFile(path).size(), 79 * 4);
+    EXPECT_EQ(m_boxes.Count(), 0);
+
+    const QString missing = TempPath("no/such/folder/door.F");
+    CFileChooser chooseMissing(missing);
+    ClearRequests();
+    Click(1008);
+    Click(1035);
+    ASSERT_EQ(m_boxes.Count(), 2);
+    EXPECT_TRUE(m_boxes.Texts()[0].startsWith("无法打开参数文件 " + missing));
+    EXPECT_TRUE(m_boxes.Texts()[1].startsWith("无法创建参数文件 " + missing));
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(RowCount(List()), 79);
+}
+
+// The value entry dialog takes any text; the page writes the decimal value of
+// its first ten characters, truncated to 16 bits, and shows what the board
+// then holds.
+TEST_F(ParamPageTest, ValueEntryWritesTheTextsDecimalValueAndShowsTheBoardsValue)
+{
+    CLiftParamPage& page = LiftPage();
+    page.GiveFocus();
+    const int row = 140;
+    ASSERT_EQ(RowItemData(List(), row), 140); // an identity parameter: an ordinary value
+    CModalActions dialogs;
+    QString prompt;
+    dialogs.Queue([&](QWidget* dialog) {
+        prompt = Control<QLabel>(dialog, 1036)->text();
+        PressCancel(dialog);
+    });
+    dialogs.Queue(EnterValue("abc"));
+    dialogs.Queue(EnterValue("70000"));
+    dialogs.Queue(EnterValue("12345678901234"));
+    ClearRequests();
+    ClickRow(row);
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(prompt, Cell(row, 2));
+    for (const int value : {0, 70000 & 0xFFFF, 1234567890 & 0xFFFF}) {
+        ClearRequests();
+        ClickRow(row);
+        EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(140, value), ReadRequest(140)}));
+        EXPECT_EQ(Cell(row, 1), QString::number(value));
+    }
+    EXPECT_EQ(dialogs.Pending(), 0);
+
+    // The telephone number belongs to the general page: nothing is sent.
+    ClearRequests();
+    ClickRow(145);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"请在一般参数中修改电话号码"});
+    EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
+{
+    CLiftParamPage& page = LiftPage();
+    page.GiveFocus();
+    m_sim->MainBoard().Parameters().Write(25, 0x0100); // bit 8: the box labelled 9
+    CModalActions dialogs;
+    bool ninthTicked = false;
+    dialogs.Queue([&](QWidget* dialog) {
+        ninthTicked = Control<QCheckBox>(dialog, 1021)->isChecked();
+        PressCancel(dialog);
+    });
+    dialogs.Queue([](QWidget* dialog) {
+        Control<QCheckBox>(dialog, 1013)->setChecked(true);
+        Control<QAbstractButton>(dialog, 1)->click();
+    });
+    ClearRequests();
+    ClickRow(25);
+    EXPECT_TRUE(ninthTicked);
+    EXPECT_EQ(Requests(), std::vector<std::string>{ReadRequest(25)});
+
+    ClearRequests();
+    ClickRow(25);
+    CFrameBuffer write;
+    write.BuildByteTextArg(0xFF, 'F', '5', 25, "0101");
+    EXPECT_EQ(Requests(), (std::vector<std::string>{ReadRequest(25), write.Data(), ReadRequest(25)}));
+    EXPECT_EQ(Cell(25, 1), "257");
+
+    // A reply with other letters skips the dialog; silence asks for another click.
+    m_answer = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
+        return foreign-- > 0 ? std::optional(CSimReply('A', '6').AddByte(26).Frame()) : std::nullopt;
+    };
+    m_sim->MainBoard().Parameters().Write(26, 7);
+    ClearRequests();
+    ClickRow(26);
+    EXPECT_EQ(Requests(), (std::vector<std::string>(3, ReadRequest(26))));
+    EXPECT_EQ(Cell(26, 1), "7");
+    m_sim->Misbehaviour().silent = true;
+    ClearRequests();
+    ClickRow(27);
+    EXPECT_EQ(Requests(), (std::vector<std::string>(2, ReadRequest(27))));
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败，请再点击一次!"});
+    EXPECT_EQ(dialogs.Pending(), 0);
+}
+
+TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
+{
+    CLiftParamPage& page = LiftPage(false);
+    page.GiveFocus();
+    ASSERT_EQ(Cell(70, 1), "5");
+    CModalActions dialogs;
+    int shownCode = 0;
+    dialogs.Queue([&](QWidget* dialog) {
+        shownCode = Control<QComboBox>(dialog, 1054)->currentData().toInt();
+        PressCancel(dialog);
+    });
+    dialogs.Queue([](QWidget* dialog) {
+        auto* codes = Control<QComboBox>(dialog, 1054);
+        codes->setCurrentIndex(codes->findData(60));
+        Control<QAbstractButton>(dialog, 1)->click();
+    });
+    ClearRequests();
+    ClickRow(70);
+    EXPECT_EQ(shownCode, 5);
+    EXPECT_TRUE(Requests().empty());
+    ClickRow(70);
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(70, 60), ReadRequest(70)}));
+    EXPECT_EQ(Cell(70, 1), "60");
+}
+
+// The reset's answer comes late; any reply but a refusal counts as done, and
+// the list is read again in any case.
+TEST_F(ParamPageTest, ResetIsReportedOnlyWhenRefusedOrUnansweredAndTheListIsReadAgain)
+{
+    DoorPage();
+    m_sim->DoorMachine().Parameters().Write(11, 1);
+    Click(1004);
+    EXPECT_EQ(Requests().size(), 1u + 79);
+    EXPECT_EQ(RowCount(List()), 79);
+    EXPECT_EQ(Cell(11, 1), "800");
+    EXPECT_EQ(m_boxes.Count(), 0);
+
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        return request[3] == 'F' ? CSimReply('F', 'R').AddText("30").Frame() : std::string();
+    };
+    Click(1004);
+    EXPECT_EQ(RowCount(List()), 0);
+    m_answer = [](const std::string&) -> std::optional<std::string> { return std::string(); };
+    Click(1004);
+    EXPECT_EQ(m_boxes.Texts(), QStringList({"复位F参数失败", "复位F参数失败"}));
+}
+
+// The time function goes through the floor lockout dialog, which reads the
+// floors' segments itself; the switch is written only after OK, read back
+// after either button. The IC card button opens its dialog and nothing else.
+TEST_F(ParamPageTest, TimeFunctionIsWrittenAfterTheLockoutDialogsOkAndReadBackInAnyCase)
+{
+    CLiftParamPage& page = LiftPage();
+    m_sim->MainBoard().Parameters().Write(161, 1);
+    page.GiveFocus();
+    ASSERT_EQ(Cell(161, 1), "1");
+    CModalActions dialogs;
+    dialogs.Queue(PressCancel);
+    dialogs.Queue([](QWidget* dialog) { Control<QAbstractButton>(dialog, 1)->click(); });
+    QString cardDialog;
+    dialogs.Queue([&](QWidget* dialog) {
+        cardDialog = dialog->metaObject()->className();
+        PressCancel(dialog);
+    });
+
+    ClearRequests();
+    ClickRow(161);
+    std::vector<std::string> requests = Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests.front(), ReadRequest(11)); // the dialog's own read of the floor count
+    EXPECT_EQ(requests.back(), ReadRequest(161));
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [](const std::string& r) { return r[3] == 'F'; }), 0);
+
+    ClearRequests();
+    ClickRow(161);
+    requests = Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[requests.size() - 2], WriteRequest(161, 1));
+    EXPECT_EQ(requests.back(), ReadRequest(161));
+
+    ClearRequests();
+    Click(1037);
+    EXPECT_EQ(cardDialog, "CICDlg");
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(dialogs.Pending(), 0);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// Timing figures, printed rather than asserted: run with
+// VELOR_MEASURE_PARAMS=1 velor_tests --gtest_filter='ParamPageTest.Timing*'
+TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
+{
+    if (!qEnvironmentVariableIsSet("VELOR_MEASURE_PARAMS"))
+        GTEST_SKIP() << "set VELOR_MEASURE_PARAMS=1 to measure";
+    const CTimeScaleScope fullScale(1.0);
+    CLiftParamPage& page = LiftPage();
+    QElapsedTimer clock;
+    CRepaintGaps window(&page); // asked to repaint every 10 ms, as a window being uncovered
+    CRepaintGaps rows(List()->viewport(), 0);
+    clock.start();
+    page.GiveFocus();
+    const qint64 read = clock.elapsed();
+    ASSERT_EQ(RowCount(List()), 173);
+    printf("full read of 173: %lld ms = %.3f x 173 x (50 + 80) ms; longest gap between repaints: window %lld ms, "
+           "rows %lld ms over %d repaints\n",
+           read, read / (173 * 130.0), window.LongestGap(), rows.LongestGap(), rows.Paints());
+
+    CFileChooser chooser(TempPath("lift.F"));
+    clock.restart();
+    Click(1035);
+    printf("save of 692 bytes: %lld ms\n", clock.elapsed());
+    ASSERT_EQ(QFile(TempPath("lift.F")).size(), 692);
+    ClearRequests();
+    clock.restart();
+    Click(1008);
+    const qint64 import = clock.elapsed();
+    ASSERT_EQ(Requests().size(), 173u + 1 + 173);
+    printf("import of 692 bytes: %lld ms with the read after it, about %lld ms for the 173 writes\n", import,
+           import - read);
+}
