@@ -137,12 +137,17 @@ CPortChannel::~CPortChannel()
     CloseDevice();
 }
 
-QString CPortChannel::DevicePath(int portNumber)
+QString CPortChannel::PortsFolder()
 {
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty())
         configHome = qEnvironmentVariable("HOME") + "/.config";
-    const QString configured = QString("%1/velor/ports/COM%2").arg(configHome).arg(portNumber);
+    return configHome + "/velor/ports";
+}
+
+QString CPortChannel::DevicePath(int portNumber)
+{
+    const QString configured = QString("%1/COM%2").arg(PortsFolder()).arg(portNumber);
     // A dangling link still names the port the user chose; opening it then
     // fails with that path rather than silently trying a built-in port.
     const QFileInfo entry(configured);

@@ -4,6 +4,7 @@
 #include "app/MessageBox.h"
 #include "app/ServiceApp.h"
 #include "app/TemplateLoader.h"
+#include "settings/PortDeviceLine.h"
 #include "settings/PortSettings.h"
 #include "settings/SettingsStore.h"
 
@@ -56,6 +57,7 @@ CPortSetupDlg::CPortSetupDlg(QWidget* parent)
     m_cbSpecialCode = Control<QComboBox>(this, 1060);
     for (QComboBox* box : {m_cbParity, m_cbStopBits, m_cbDataBits, m_cbBaud, m_cbPort, m_cbDoorBaud})
         box->setCurrentIndex(-1);
+    m_deviceLine = new CPortDeviceLine(this, m_cbPort);
 }
 
 void CPortSetupDlg::DoDataExchange(CDataExchange& dx)
@@ -133,6 +135,8 @@ void CPortSetupDlg::OnOK()
     const QString comwhole = QString::number(m_nPort) + QChar(m_cParity) + QString::number(m_nDataBits)
                              + QString::number(m_nStopBits);
     UpdateData(true);
+    if (!m_deviceLine->Commit(m_nPort))
+        return;
 
     if (SaveSettings(comwhole)) {
         VelorMessageBox("请重新启动程序，方能生效");
