@@ -4,6 +4,7 @@
 #include "app/Page.h"
 #include "app/PageTab.h"
 #include "app/PortOpening.h"
+#include "app/TrafficWindow.h"
 #include "app/TemplateLoader.h"
 #include "link/Exchange.h"
 #include "link/PortChannel.h"
@@ -11,6 +12,7 @@
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstring>
@@ -39,6 +41,27 @@ CMainDlg::CMainDlg(QWidget* parent)
     }
     setWindowIcon(LoadIconResource(128));
     memset(m_assembly, 0, sizeof m_assembly);
+    AddTrafficAction();
+}
+
+// The traffic window's entry: a shortcut anywhere in the main window and an
+// item of the tab bar's context menu.
+void CMainDlg::AddTrafficAction()
+{
+    auto* action = new QAction("通讯记录(&T)", m_tab);
+    action->setShortcut(QKeySequence(kTrafficShortcut));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, &CMainDlg::ShowTrafficWindow);
+    m_tab->addAction(action);
+}
+
+void CMainDlg::ShowTrafficWindow()
+{
+    if (!m_traffic)
+        m_traffic = new CTrafficWindow(this);
+    m_traffic->show();
+    m_traffic->raise();
+    m_traffic->activateWindow();
 }
 
 CMainDlg::~CMainDlg()

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class CPageTab;
+class CTrafficWindow;
 
 // The main dialog "VELOR": opens the port from the stored settings, hosts the
 // tab control with the seven pages, and receives every byte the port forwards:
@@ -26,6 +27,11 @@ public:
 
     CPageTab* PageTab() const { return m_tab; }
 
+    // Opens the traffic window (Ctrl+Shift+T, or the tab bar's context menu).
+    void ShowTrafficWindow();
+    CTrafficWindow* TrafficWindow() const { return m_traffic; }
+    static constexpr QKeyCombination kTrafficShortcut{Qt::CTRL | Qt::SHIFT | Qt::Key_T};
+
     void reject() override;
 
 private:
@@ -33,7 +39,10 @@ private:
     void OnFaultReport();
     void DropFrame();
 
+    void AddTrafficAction();
+
     CPageTab* m_tab;
+    CTrafficWindow* m_traffic = nullptr; // made when first opened
     char m_assembly[kFrameBufferSize];
     int m_assemblyPos = -1; // -1 while no frame is open
 };

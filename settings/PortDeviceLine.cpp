@@ -5,6 +5,7 @@
 #include "link/PortChannel.h"
 
 #include <QAbstractItemView>
+#include <QColor>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QStyle>

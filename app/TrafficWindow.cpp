@@ -1,0 +1,143 @@
+#include "app/TrafficWindow.h"
+
+#include "app/MessageBox.h"
+#include "res/Resources.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextStream>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+// Column widths in average characters: time, direction, baud, frame, note.
+constexpr int kColumnChars[CTrafficLog::ColumnCount] = {14, 8, 8, 52, 18};
+
+} // namespace
+
+CTrafficWindow::CTrafficWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_log(this)
+    , m_view(new QTreeView(this))
+    , m_pause(new QPushButton("暂停", this))
+    , m_count(new QLabel(this))
+{
+    setWindowTitle("通讯记录 - VELOR");
+    setWindowIcon(LoadIconResource(128));
+
+    auto* clear = new QPushButton("清除", this);
+    auto* save = new QPushButton("保存...", this);
+    m_pause->setCheckable(true);
+    connect(m_pause, &QPushButton::toggled, this, &CTrafficWindow::SetPaused);
+    connect(clear, &QPushButton::clicked, this, [this] {
+        m_log.Clear();
+        UpdateCount();
+    });
+    connect(save, &QPushButton::clicked, this, &CTrafficWindow::OnSave);
+
+    // Fixed row heights keep scrolling through many rows cheap.
+    m_view->setModel(&m_log);
+    m_view->setRootIsDecorated(false);
+    m_view->setUniformRowHeights(true);
+    m_view->setAlternatingRowColors(true);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->header()->setStretchLastSection(true);
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int column = 0; column < CTrafficLog::ColumnCount; ++column)
+        m_view->setColumnWidth(column, kColumnChars[column] * charWidth);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_pause);
+    buttons->addWidget(clear);
+    buttons->addWidget(save);
+    buttons->addStretch();
+    buttons->addWidget(m_count);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_view);
+    resize(110 * charWidth, 36 * fontMetrics().height());
+    UpdateCount();
+}
+
+CTrafficWindow::~CTrafficWindow()
+{
+    Listen(false);
+}
+
+void CTrafficWindow::Record(TrafficEntry entry)
+{
+    if (m_paused)
+        return;
+    // Follows the newest frame unless the technician has scrolled away from it.
+    const QScrollBar* bar = m_view->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    m_log.Add(std::move(entry));
+    if (atEnd)
+        m_view->scrollToBottom();
+    UpdateCount();
+}
+
+void CTrafficWindow::SetPaused(bool paused)
+{
+    m_paused = paused;
+    const QSignalBlocker blocker(m_pause);
+    m_pause->setChecked(paused);
+    m_pause->setText(paused ? "继续" : "暂停");
+    UpdateCount();
+}
+
+void CTrafficWindow::UpdateCount()
+{
+    QString text = QString("%1 帧（最多保留 %2 帧）").arg(m_log.rowCount()).arg(CTrafficLog::kMaxRows);
+    if (m_paused)
+        text += "，已暂停";
+    m_count->setText(text);
+}
+
+void CTrafficWindow::OnSave()
+{
+    const QString path = QFileDialog::getSaveFileName(this, "保存通讯记录", "velor-traffic.txt", "文本文件 (*.txt)");
+    if (!path.isEmpty())
+        SaveTo(path);
+}
+
+bool CTrafficWindow::SaveTo(const QString& path)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QTextStream out(&file);
+        for (int row = 0; row < m_log.rowCount(); ++row)
+            out << m_log.RowText(row) << '\n';
+        out.flush();
+        if (file.commit())
+            return true;
+    }
+    VelorMessageBox(QString("无法保存 %1：%2").arg(path, file.errorString()), MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void CTrafficWindow::showEvent(QShowEvent* event)
+{
+    Listen(true);
+    QWidget::showEvent(event);
+}
+
+void CTrafficWindow::hideEvent(QHideEvent* event)
+{
+    Listen(false);
+    QWidget::hideEvent(event);
+}
+
+void CTrafficWindow::Listen(bool on)
+{
+    if (on == m_listening)
+        return;
+    m_listening = on;
+    // The line hook is attached here once the link offers one.
+}

@@ -1,0 +1,79 @@
+#include "app/TrafficWindow.h"
+#include "link/FrameText.h"
+#include "tests/MessageBoxRecorder.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+TrafficEntry Frame(qint64 time, bool sent, const QByteArray& bytes, int baud = 9600)
+{
+    return {time, sent, baud, bytes, false};
+}
+
+TEST(FrameText, ControlCharactersReadBackAsTheirNames)
+{
+    EXPECT_EQ(ReadableFrame("\x02" "FFA0E4B\x03"), "<STX>FFA0E4B<ETX>");
+    EXPECT_EQ(ReadableFrame("\x02" "FFA5\x04" "12\r\x03"), "<STX>FFA5<EOT>12<CR><ETX>");
+    EXPECT_EQ(ReadableFrame(std::string("\x00\x7f\xff~ ", 5)), "<00><7F><FF>~ ");
+}
+
+TEST(TrafficLog, DropsTheOldestRowsInOneStepWhenFull)
+{
+    CTrafficLog log;
+    for (int i = 0; i < CTrafficLog::kMaxRows; ++i)
+        log.Add(Frame(i, true, "x"));
+    ASSERT_EQ(log.rowCount(), CTrafficLog::kMaxRows);
+    log.Add(Frame(CTrafficLog::kMaxRows, false, "y"));
+    EXPECT_EQ(log.rowCount(), CTrafficLog::kMaxRows - CTrafficLog::kDropRows + 1);
+    EXPECT_EQ(log.Entry(0).time, CTrafficLog::kDropRows) << "the oldest rows went";
+    EXPECT_EQ(log.Entry(log.rowCount() - 1).bytes, "y");
+}
+
+TEST(TrafficLog, RowShowsTimeDirectionBaudReadableFrameAndNote)
+{
+    CTrafficLog log;
+    const qint64 noon = QDateTime(QDate(2026, 1, 2), QTime(12, 0, 1, 7)).toMSecsSinceEpoch();
+    log.Add(Frame(noon, true, "\x02" "FFA0E4B\x03"));
+    log.Add({noon + 60, false, 38400, "\x02" "FFE10000000000101C\x03", true});
+    log.Add(Frame(noon + 1000, false, {}));
+    EXPECT_EQ(log.RowText(0), "12:00:01.007\t发送 →\t9600\t<STX>FFA0E4B<ETX>\t");
+    EXPECT_EQ(log.RowText(1), "12:00:01.067\t接收 ←\t38400\t<STX>FFE10000000000101C<ETX>\t主动上报（故障报告）");
+    EXPECT_EQ(log.Text(2, CTrafficLog::NoteColumn), "无应答");
+}
+
+TEST(TrafficWindow, PauseClearAndSave)
+{
+    CMessageBoxRecorder boxes;
+    CTrafficWindow window;
+    window.Record(Frame(0, true, "\x02" "A\x03"));
+    window.SetPaused(true);
+    window.Record(Frame(1, false, "\x02" "B\x03"));
+    EXPECT_EQ(window.Log()->rowCount(), 1) << "paused, nothing is recorded";
+    window.SetPaused(false);
+    window.Record(Frame(2, false, "\x02" "C\x03"));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("traffic.txt");
+    ASSERT_TRUE(window.SaveTo(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains("<STX>A<ETX>"));
+    EXPECT_TRUE(lines[1].contains("<STX>C<ETX>"));
+
+    EXPECT_FALSE(window.SaveTo(dir.filePath("missing/traffic.txt")));
+    EXPECT_EQ(boxes.Count(), 1) << "a failed save is reported";
+
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->text() == "清除")
+            button->click();
+    EXPECT_EQ(window.Log()->rowCount(), 0);
+}
+
+} // namespace
