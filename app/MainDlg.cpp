@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
-#include <cstring>
 
 namespace {
 
@@ -40,7 +39,6 @@ CMainDlg::CMainDlg(QWidget* parent)
         delete placeholder;
     }
     setWindowIcon(LoadIconResource(128));
-    memset(m_assembly, 0, sizeof m_assembly);
     AddTrafficAction();
 }
 
@@ -99,36 +97,13 @@ void CMainDlg::reject()
 
 void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
 {
-    const char c = static_cast<char>(byte);
-    if (c == STX) {
-        memset(m_assembly, 0, sizeof m_assembly);
-        m_assembly[0] = STX;
-        m_assemblyPos = 1;
-        return;
-    }
-    if (m_assemblyPos < 0)
-        return;
-    // A frame that would not fit the buffer with its ETX and NUL is dropped.
-    if (m_assemblyPos >= kFrameBufferSize - 2) {
-        DropFrame();
-        return;
-    }
-    m_assembly[m_assemblyPos++] = c;
-    if (c == ETX) {
-        m_assembly[m_assemblyPos] = 0;
-        m_assemblyPos = -1;
+    if (m_assembler.Feed(static_cast<char>(byte)))
         OnFrameComplete();
-    }
-}
-
-void CMainDlg::DropFrame()
-{
-    m_assemblyPos = -1;
 }
 
 void CMainDlg::OnFrameComplete()
 {
-    g_reply.SetText(m_assembly);
+    g_reply.SetText(m_assembler.Frame());
     if (g_reply.Letter1() == 'E') {
         OnFaultReport();
         return;
@@ -142,8 +117,8 @@ void CMainDlg::OnFrameComplete()
 void CMainDlg::OnFaultReport()
 {
     const QString code = QString("故障码: %1%2")
-                             .arg(QChar::fromLatin1(m_assembly[kFaultCodePos1]))
-                             .arg(QChar::fromLatin1(m_assembly[kFaultCodePos2]))
+                             .arg(QChar::fromLatin1(g_reply.Data()[kFaultCodePos1]))
+                             .arg(QChar::fromLatin1(g_reply.Data()[kFaultCodePos2]))
                              .remove(QChar(0));
     VelorMessageBox(code);
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });

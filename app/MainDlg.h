@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/FrameBuffer.h"
+#include "link/FrameAssembler.h"
 
 #include <QDialog>
 
@@ -37,12 +37,10 @@ public:
 private:
     void OnFrameComplete();
     void OnFaultReport();
-    void DropFrame();
 
     void AddTrafficAction();
 
     CPageTab* m_tab;
     CTrafficWindow* m_traffic = nullptr; // made when first opened
-    char m_assembly[kFrameBufferSize];
-    int m_assemblyPos = -1; // -1 while no frame is open
+    CFrameAssembler m_assembler;
 };

@@ -1,8 +1,8 @@
 #include "link/PortChannel.h"
 
-#include "app/MessageBox.h"
-#include "link/Exchange.h"
 #include "link/FrameBuffer.h"
+#include "link/LinkHooks.h"
+#include "link/TimeScale.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -28,12 +28,10 @@ namespace {
 
 constexpr int kReadPolls = 20;
 constexpr int kReadPollIntervalMs = 80;
-constexpr auto kCloseStep = std::chrono::milliseconds(1000);
+constexpr int kCloseStepMs = 1000;
 // While an exchange keeps arriving bytes for Read, the device stays readable;
 // the monitor thread then looks again this often instead of waking on it.
 constexpr int kHoldRecheckMs = 20;
-
-const char kErrorCaption[] = "Application Error";
 
 struct BaudRate
 {
@@ -68,17 +66,6 @@ tcflag_t CharacterSize(int dataBits)
     case 8: return CS8;
     default: return 0;
     }
-}
-
-void ShowError(const QString& text)
-{
-    VelorMessageBox(text, MB_OK | MB_ICONERROR, kErrorCaption);
-}
-
-bool OnUserInterfaceThread()
-{
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
 }
 
 void SignalEvent(int fd)
@@ -137,17 +124,12 @@ CPortChannel::~CPortChannel()
     CloseDevice();
 }
 
-QString CPortChannel::PortsFolder()
+QString CPortChannel::DevicePath(int portNumber)
 {
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (configHome.isEmpty())
         configHome = qEnvironmentVariable("HOME") + "/.config";
-    return configHome + "/velor/ports";
-}
-
-QString CPortChannel::DevicePath(int portNumber)
-{
-    const QString configured = QString("%1/COM%2").arg(PortsFolder()).arg(portNumber);
+    const QString configured = QString("%1/velor/ports/COM%2").arg(configHome).arg(portNumber);
     // A dangling link still names the port the user chose; opening it then
     // fails with that path rather than silently trying a built-in port.
     const QFileInfo entry(configured);
@@ -246,7 +228,7 @@ void CPortChannel::Close()
 {
     while (m_threadAlive) {
         RequestShutdown();
-        std::this_thread::sleep_for(kCloseStep);
+        std::this_thread::sleep_for(std::chrono::milliseconds(CTimeScale::Ms(kCloseStepMs)));
     }
     JoinMonitor();
     std::lock_guard lock(m_lock);
@@ -279,7 +261,7 @@ int CPortChannel::Read(char* buffer, int maxCount)
     m_reading = true;
     int stored = 0;
     for (int poll = 0; maxCount > 0 && poll < kReadPolls; ++poll) {
-        CExchange::Sleep(kReadPollIntervalMs);
+        CLinkHooks::Wait(CTimeScale::Ms(kReadPollIntervalMs));
         const int got = ReadPoll(buffer, stored, maxCount);
         stored += got;
         const bool endOfFrame = memchr(buffer, ETX, stored) != nullptr;
@@ -439,8 +421,5 @@ void CPortChannel::ReportError(const char* operation, int error) const
     const char* reason = strerrordesc_np(error);
     const QString text = QString::asprintf("WARNING:  %s Failed with the following error: \n%s\nPort: %d\n",
                                            operation, reason ? reason : "Unknown error", m_portNumber);
-    if (OnUserInterfaceThread())
-        ShowError(text);
-    else if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [text] { ShowError(text); }, Qt::QueuedConnection);
+    CLinkHooks::ReportError(text);
 }

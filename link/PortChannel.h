@@ -54,8 +54,6 @@ public:
     // ${XDG_CONFIG_HOME:-$HOME/.config}/velor/ports/COMn when that entry
     // exists, otherwise /dev/ttyS<n-1>.
     static QString DevicePath(int portNumber);
-    // ${XDG_CONFIG_HOME:-$HOME/.config}/velor/ports, where the COMn links live.
-    static QString PortsFolder();
 
     // 1 while an exchange reads its reply itself: arriving bytes then stay in
     // the queue for Read and nothing is handed to the owner.

@@ -1,5 +1,6 @@
 #include "settings/SerialDeviceList.h"
 
+#include "link/ConfigFolder.h"
 #include "link/PortChannel.h"
 
 #include <QDir>
@@ -115,7 +116,7 @@ CSerialDeviceList::CSerialDeviceList(Roots roots, Identity identity)
 
 QString CSerialDeviceList::PortsFolder() const
 {
-    return m_roots.ports.isEmpty() ? CPortChannel::PortsFolder() : m_roots.ports;
+    return m_roots.ports.isEmpty() ? CConfigFolder::PortsFolder() : m_roots.ports;
 }
 
 QString CSerialDeviceList::PortLink(int portNumber) const

@@ -2,7 +2,6 @@
 #include "TempConfigHome.h"
 
 #include "sim/SimConsole.h"
-#include "sim/SimFrameSplitter.h"
 #include "sim/SimPortLink.h"
 #include "sim/SimPty.h"
 #include "sim/SimServer.h"
@@ -155,18 +154,6 @@ TEST(SimPortLinkTest, LinksThePortAndNeverReplacesAnEntryItDidNotMake)
         EXPECT_FALSE(link.IsMade());
     }
     EXPECT_EQ(lstat((folder + "/COM4").c_str(), &entry), 0); // someone else's link stays
-}
-
-TEST(SimFrameSplitterTest, CutsFramesFromStxToEtxAndDropsTheRest)
-{
-    CSimFrameSplitter splitter;
-    const std::string bytes = std::string("xx\x02" "FFA0") + "\x02" "FFA0E42" "\x03" "yy" "\x02" "FFA";
-    EXPECT_EQ(splitter.Feed(bytes.data(), bytes.size()), std::vector<std::string>{"\x02" "FFA0E42" "\x03"});
-    const std::string rest = "3E45\x03";
-    EXPECT_EQ(splitter.Feed(rest.data(), rest.size()), std::vector<std::string>{"\x02" "FFA3E45" "\x03"});
-
-    const std::string overlong = CSimController::OverlongFrame() + "\x03";
-    EXPECT_TRUE(splitter.Feed(overlong.data(), overlong.size()).empty());
 }
 
 TEST_F(SimTest, ConsoleCommandsSetTheMisbehaviourAndSendUnaskedFrames)

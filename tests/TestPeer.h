@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/FrameAssembler.h"
 #include "tests/TempConfigHome.h"
 
 #include <QDir>
@@ -113,7 +114,6 @@ public:
 private:
     void Serve()
     {
-        std::string pending;
         while (!m_stop) {
             pollfd fd{m_master, POLLIN, 0};
             if (poll(&fd, 1, 20) <= 0 || !(fd.revents & POLLIN))
@@ -122,32 +122,26 @@ private:
             const ssize_t n = read(m_master, buffer, sizeof buffer);
             if (n <= 0)
                 continue;
-            pending.append(buffer, static_cast<size_t>(n));
-            TakeFrames(pending);
+            for (ssize_t i = 0; i < n; ++i)
+                if (m_assembler.Feed(buffer[i]))
+                    TakeFrame(m_assembler.FrameBytes());
         }
     }
 
-    void TakeFrames(std::string& pending)
+    void TakeFrame(const std::string& frame)
     {
-        for (;;) {
-            const size_t start = pending.find('\x02');
-            const size_t end = pending.find('\x03', start == std::string::npos ? 0 : start);
-            if (start == std::string::npos || end == std::string::npos)
-                return;
-            const std::string frame = pending.substr(start, end - start + 1);
-            pending.erase(0, end + 1);
-            Responder responder;
-            {
-                std::lock_guard lock(m_mutex);
-                m_requests.push_back(frame);
-                responder = m_responder;
-            }
-            if (responder)
-                Send(responder(frame, Baud()));
+        Responder responder;
+        {
+            std::lock_guard lock(m_mutex);
+            m_requests.push_back(frame);
+            responder = m_responder;
         }
+        if (responder)
+            Send(responder(frame, Baud()));
     }
 
     CTempConfigHome m_home;
+    CFrameAssembler m_assembler; // the serving thread's
     int m_master = -1;
     int m_slave = -1;
     std::atomic<bool> m_stop{false};
