@@ -1,6 +1,8 @@
 #include "link/PortChannel.h"
 
+#include "link/ConfigFolder.h"
 #include "link/FrameBuffer.h"
+#include "link/LineSpeed.h"
 #include "link/LinkHooks.h"
 #include "link/TimeScale.h"
 
@@ -32,29 +34,6 @@ constexpr int kCloseStepMs = 1000;
 // While an exchange keeps arriving bytes for Read, the device stays readable;
 // the monitor thread then looks again this often instead of waking on it.
 constexpr int kHoldRecheckMs = 20;
-
-struct BaudRate
-{
-    int baud;
-    speed_t speed;
-};
-
-const BaudRate kBaudRates[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000},
-};
-
-// B0 for a rate the line cannot run at.
-speed_t SpeedFor(int baud)
-{
-    for (const BaudRate& rate : kBaudRates)
-        if (rate.baud == baud)
-            return rate.speed;
-    return B0;
-}
 
 // 0 for a character size the line does not have.
 tcflag_t CharacterSize(int dataBits)
@@ -126,10 +105,7 @@ CPortChannel::~CPortChannel()
 
 QString CPortChannel::DevicePath(int portNumber)
 {
-    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (configHome.isEmpty())
-        configHome = qEnvironmentVariable("HOME") + "/.config";
-    const QString configured = QString("%1/velor/ports/COM%2").arg(configHome).arg(portNumber);
+    const QString configured = CConfigFolder::PortLink(portNumber);
     // A dangling link still names the port the user chose; opening it then
     // fails with that path rather than silently trying a built-in port.
     const QFileInfo entry(configured);
@@ -190,7 +166,7 @@ CPortChannel::ConfigFailure CPortChannel::Configure(int baud, char parity, int d
     termios tio{};
     if (tcgetattr(m_fd, &tio) < 0)
         return {"GetCommState()", errno};
-    const speed_t speed = SpeedFor(baud);
+    const speed_t speed = CLineSpeed::SpeedOf(baud);
     const tcflag_t size = CharacterSize(dataBits);
     const bool knownParity = parity == 'N' || parity == 'O' || parity == 'E';
     if (speed == B0 || size == 0 || !knownParity || (stopBits != 1 && stopBits != 2))

@@ -13,12 +13,13 @@ int DigitValue(QChar c)
 
 void ApplyComWhole(const QString& comwhole, PortSettings& settings)
 {
-    if (comwhole.size() < 4 || DigitValue(comwhole[0]) < 1)
+    const std::optional<ComWhole> format = ComWhole::Parse(comwhole);
+    if (!format || format->port < 1)
         return;
-    settings.port = DigitValue(comwhole[0]);
-    settings.parity = comwhole[1].toLatin1();
-    settings.dataBits = DigitValue(comwhole[2]);
-    settings.stopBits = DigitValue(comwhole[3]);
+    settings.port = format->port;
+    settings.parity = format->parity;
+    settings.dataBits = format->dataBits;
+    settings.stopBits = format->stopBits;
 }
 
 int BaudValue(const QString& text, int fallback)
@@ -29,6 +30,18 @@ int BaudValue(const QString& text, int fallback)
 }
 
 } // namespace
+
+std::optional<ComWhole> ComWhole::Parse(const QString& text)
+{
+    if (text.size() < 4)
+        return std::nullopt;
+    return ComWhole{DigitValue(text[0]), text[1].toLatin1(), DigitValue(text[2]), DigitValue(text[3])};
+}
+
+QString ComWhole::Text() const
+{
+    return QString::number(port) + QChar::fromLatin1(parity) + QString::number(dataBits) + QString::number(stopBits);
+}
 
 bool ReadPortSettings(PortSettings& settings)
 {

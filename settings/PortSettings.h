@@ -2,6 +2,23 @@
 
 #include <QString>
 
+#include <optional>
+
+// comwhole, the stored line format: four characters, the port digit, the
+// parity letter, the data bits digit and the stop bits digit, e.g. "1N81".
+struct ComWhole
+{
+    int port = 1;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+
+    // The fields of text (a digit position that holds no digit reads 0); none
+    // when text is shorter than four characters.
+    static std::optional<ComWhole> Parse(const QString& text);
+    QString Text() const;
+};
+
 // The line settings kept under Software\VELORCOM, as the main dialog and the
 // tab control use them to open the port.
 struct PortSettings

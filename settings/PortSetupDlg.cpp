@@ -33,11 +33,6 @@ QString ParityText(QChar letter)
     return "偶";
 }
 
-QString DigitText(QChar c)
-{
-    return QString::number(c.isDigit() ? c.digitValue() : 0);
-}
-
 int BaudAt(const QComboBox* box)
 {
     return kBaudRates[qBound(0, box->currentIndex(), 7)];
@@ -97,11 +92,13 @@ void CPortSetupDlg::LoadStoredSettings(CSettingsStore& store)
 {
     QString comwhole;
     // A comwhole of fewer than four characters is ignored; the defaults show instead.
-    if (store.ReadString("comwhole", comwhole) && comwhole.size() >= 4) {
-        m_strPort = "COM" + DigitText(comwhole[0]);
-        m_strParity = ParityText(comwhole[1]);
-        m_strDataBits = DigitText(comwhole[2]);
-        m_strStopBits = DigitText(comwhole[3]);
+    if (!store.ReadString("comwhole", comwhole))
+        comwhole.clear();
+    if (const std::optional<ComWhole> format = ComWhole::Parse(comwhole)) {
+        m_strPort = "COM" + QString::number(format->port);
+        m_strParity = ParityText(QChar::fromLatin1(format->parity));
+        m_strDataBits = QString::number(format->dataBits);
+        m_strStopBits = QString::number(format->stopBits);
     }
     store.ReadString("combaud", m_strBaud);
     store.ReadString("comdoorbaud", m_strDoorBaud);
@@ -132,8 +129,7 @@ void CPortSetupDlg::OnOK()
     m_cParity = kParityLetters[qBound(0, m_cbParity->currentIndex(), 2)];
     m_nDataBits = m_cbDataBits->currentIndex() == 0 ? 7 : 8;
     m_nStopBits = m_cbStopBits->currentIndex() + 1;
-    const QString comwhole = QString::number(m_nPort) + QChar(m_cParity) + QString::number(m_nDataBits)
-                             + QString::number(m_nStopBits);
+    const QString comwhole = ComWhole{m_nPort, m_cParity, m_nDataBits, m_nStopBits}.Text();
     UpdateData(true);
     if (!m_deviceLine->Commit(m_nPort))
         return;

@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "link/ConfigFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,14 +13,6 @@ const HKEY HKEY_CURRENT_USER = "HKEY_CURRENT_USER";
 namespace {
 
 constexpr qint64 kValueBufferSize = 200;
-
-QString ConfigHome()
-{
-    const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
-    if (!xdg.isEmpty())
-        return QString::fromLocal8Bit(xdg);
-    return QDir::homePath() + "/.config";
-}
 
 // Key paths use backslashes like registry paths; each part is one folder.
 QString KeyFolder(const QString& parent, const QString& subKey)
@@ -36,7 +30,7 @@ QString KeyFolder(const QString& parent, const QString& subKey)
 
 QString CSettingsStore::RootFolder()
 {
-    return ConfigHome() + "/velor/registry";
+    return CConfigFolder::RegistryFolder();
 }
 
 CSettingsStore::CSettingsStore(HKEY root)

@@ -1,23 +1,11 @@
 #include "sim/SimPortLink.h"
 
+#include "link/ConfigFolder.h"
+
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
-
-namespace {
-
-std::string ConfigHome()
-{
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome && *configHome)
-        return configHome;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config";
-}
-
-} // namespace
 
 CSimPortLink::CSimPortLink(int port, const std::string& device)
     : m_path(PortsFolder() + "/COM" + std::to_string(port))
@@ -55,5 +43,5 @@ void CSimPortLink::Remove()
 
 std::string CSimPortLink::PortsFolder()
 {
-    return ConfigHome() + "/velor/ports";
+    return CConfigFolder::PortsFolder().toStdString();
 }

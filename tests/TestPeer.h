@@ -1,6 +1,8 @@
 #pragma once
 
+#include "link/ConfigFolder.h"
 #include "link/FrameAssembler.h"
+#include "link/LineSpeed.h"
 #include "tests/TempConfigHome.h"
 
 #include <QDir>
@@ -36,8 +38,8 @@ public:
         openpty(&m_master, &m_slave, nullptr, &raw, nullptr);
         char name[256] = {};
         ttyname_r(m_slave, name, sizeof name);
-        QDir().mkpath(m_home.Path() + "/velor/ports");
-        QFile::link(QString::fromLocal8Bit(name), m_home.Path() + QString("/velor/ports/COM%1").arg(portNumber));
+        QDir().mkpath(CConfigFolder::PortsFolder());
+        QFile::link(QString::fromLocal8Bit(name), CConfigFolder::PortLink(portNumber));
         m_thread = std::thread([this] { Serve(); });
     }
 
@@ -84,19 +86,7 @@ public:
     // The baud rate the tool has set on the line.
     int Baud() const
     {
-        termios line{};
-        tcgetattr(m_slave, &line);
-        switch (cfgetospeed(&line)) {
-        case B1200: return 1200;
-        case B2400: return 2400;
-        case B4800: return 4800;
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        default: return 0;
-        }
+        return CLineSpeed::LineBaud(m_slave);
     }
 
     // Pulls the cable: the tool's side sees the device hang up.
