@@ -7,6 +7,7 @@
 #include "app/TrafficWindow.h"
 #include "app/TemplateLoader.h"
 #include "link/Exchange.h"
+#include "link/LineTap.h"
 #include "link/PortChannel.h"
 #include "res/Resources.h"
 #include "settings/PortSettings.h"
@@ -104,7 +105,9 @@ void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
 void CMainDlg::OnFrameComplete()
 {
     g_reply.SetText(m_assembler.Frame());
-    if (g_reply.Letter1() == 'E') {
+    const bool faultReport = g_reply.Letter1() == 'E';
+    CLineTap::Report({false, m_assembler.FrameBytes(), g_port.Baud(), faultReport});
+    if (faultReport) {
         OnFaultReport();
         return;
     }

@@ -1,8 +1,10 @@
 #include "app/TrafficWindow.h"
 
 #include "app/MessageBox.h"
+#include "link/LineTap.h"
 #include "res/Resources.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -139,5 +141,12 @@ void CTrafficWindow::Listen(bool on)
     if (on == m_listening)
         return;
     m_listening = on;
-    // The line hook is attached here once the link offers one.
+    if (!on) {
+        CLineTap::SetListener({});
+        return;
+    }
+    CLineTap::SetListener([this](const CLineTap::Frame& frame) {
+        Record({QDateTime::currentMSecsSinceEpoch(), frame.sent, frame.baud,
+                QByteArray(frame.bytes.data(), static_cast<qsizetype>(frame.bytes.size())), frame.unsolicited});
+    });
 }

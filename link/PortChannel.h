@@ -46,6 +46,8 @@ public:
     // owner are dropped, so Close and Open never wait for the owner.
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
+    // The baud rate of the last Open.
+    int Baud() const { return m_baud; }
 
     // Device of the last Open and the errno that made it fail (0 when it succeeded).
     QString LastOpenDevice() const { return m_lastOpenDevice; }
@@ -96,6 +98,7 @@ private:
     std::shared_ptr<Handoff> m_handoff;   // the running monitor thread's hand-over to the owner
     QObject* m_owner = nullptr;
     int m_portNumber = 0;
+    int m_baud = 0;
     unsigned m_eventMask = 0;
     termios m_savedTermios{};
     bool m_termiosSaved = false;

@@ -1,10 +1,18 @@
+#include "app/MainDlg.h"
+#include "app/Page.h"
+#include "app/PageTab.h"
 #include "app/TrafficWindow.h"
+#include "link/Exchange.h"
 #include "link/FrameText.h"
+#include "link/LineTap.h"
+#include "settings/SettingsStore.h"
 #include "tests/MessageBoxRecorder.h"
+#include "tests/TestPeer.h"
 
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -74,6 +82,79 @@ TEST(TrafficWindow, PauseClearAndSave)
         if (button->text() == "清除")
             button->click();
     EXPECT_EQ(window.Log()->rowCount(), 0);
+}
+
+// The main window against the test peer: a request and its reply at the main
+// board's rate, a fault report and its F6, then a write at the door machine's
+// rate after the door machine page moved the port.
+class TrafficOnTheLine : public ::testing::Test
+{
+protected:
+    TrafficOnTheLine()
+    {
+        CPageTab::SetPageFactory([](int, QWidget* parent) { return new CPage(0, parent); });
+        CSettingsStore store(HKEY_CURRENT_USER);
+        store.CreateKey("Software\\VELORCOM");
+        store.WriteString("comwhole", "1N81");
+        store.WriteString("combaud", "9600");
+        store.WriteString("comdoorbaud", "38400");
+        store.WriteString("specialcode", "E");
+        peer.SetResponder([](const std::string& request, int) {
+            return request.substr(3, 2) == "A4" ? CTestPeer::Frame("FFA4\x04" "12") : std::string();
+        });
+    }
+    ~TrafficOnTheLine() override
+    {
+        CPageTab::SetPageFactory({});
+        g_doorBaud = false;
+    }
+
+    QStringList Rows(const CTrafficLog& log) const
+    {
+        QStringList rows;
+        for (int row = 0; row < log.rowCount(); ++row)
+            rows << log.RowText(row).section('\t', 1); // without the time
+        return rows;
+    }
+
+    CTestPeer peer;
+    CMessageBoxRecorder boxes;
+};
+
+TEST_F(TrafficOnTheLine, ListsEveryFrameBothWaysWithBaudAndFaultReportsMarked)
+{
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    EXPECT_FALSE(CLineTap::IsListening()) << "nothing listens before the window opens";
+    dialog.ShowTrafficWindow();
+    ASSERT_TRUE(CLineTap::IsListening());
+    CTrafficWindow* window = dialog.TrafficWindow();
+
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    EXPECT_TRUE(CExchange::Run({.build = [] { g_request.BuildCommand(kControllerAddress, 'A', '4'); }}));
+    peer.Send(CTestPeer::Frame("FFE6" + std::string(9, '0') + "23XX"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.Count() > 0; }, 3000));
+    ASSERT_TRUE(peer.WaitForRequests(2));
+    dialog.PageTab()->SelectTab(CPageTab::kDoorPage);
+    CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'D', '0'); });
+
+    const QStringList expected = {
+        "发送 →\t9600\t" + QString::fromStdString(ReadableFrame(peer.Requests()[0])) + "\t",
+        "接收 ←\t9600\t<STX>FFA4<EOT>12<ETX>\t",
+        "接收 ←\t9600\t<STX>FFE600000000023XX<ETX>\t主动上报（故障报告）",
+        "发送 →\t9600\t" + QString::fromStdString(ReadableFrame(peer.Requests()[1])) + "\t",
+    };
+    QStringList rows = Rows(*window->Log());
+    ASSERT_EQ(rows.size(), 5) << rows.join('\n').toStdString();
+    EXPECT_EQ(rows.mid(0, 4), expected);
+    EXPECT_TRUE(rows[0].contains("<STX>FFA4E")) << "the request as the peer got it";
+    EXPECT_TRUE(rows[4].startsWith("发送 →\t38400\t<STX>FFD0")) << rows[4].toStdString();
+    EXPECT_GE(window->Log()->Entry(0).time, before);
+
+    window->close();
+    EXPECT_FALSE(CLineTap::IsListening()) << "a closed window costs nothing";
+    CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'D', '0'); });
+    EXPECT_EQ(window->Log()->rowCount(), 5);
 }
 
 } // namespace
