@@ -8,7 +8,7 @@
 
 namespace {
 
-const char* const kHeaders[CTrafficLog::ColumnCount] = {"时间", "方向", "波特率", "帧", "说明"};
+const char* const kHeaders[CTrafficLog::ColumnCount] = {"时间", "方向", "波特率", "说明", "帧"};
 
 QString NoteText(const TrafficEntry& entry)
 {
@@ -29,14 +29,29 @@ const QFont& FixedFont()
 
 void CTrafficLog::Add(TrafficEntry entry)
 {
-    if (static_cast<int>(m_entries.size()) >= kMaxRows) {
-        beginRemoveRows({}, 0, kDropRows - 1);
-        m_entries.erase(m_entries.begin(), m_entries.begin() + kDropRows);
+    std::vector<TrafficEntry> entries;
+    entries.push_back(std::move(entry));
+    Add(std::move(entries));
+}
+
+void CTrafficLog::Add(std::vector<TrafficEntry> entries)
+{
+    if (entries.empty())
+        return;
+    // More than the log holds: only the newest count.
+    if (static_cast<int>(entries.size()) > kMaxRows)
+        entries.erase(entries.begin(), entries.end() - kMaxRows);
+    const int count = static_cast<int>(entries.size());
+    const int size = static_cast<int>(m_entries.size());
+    if (size + count > kMaxRows) {
+        const int drop = std::min(size, std::max(kDropRows, size + count - kMaxRows));
+        beginRemoveRows({}, 0, drop - 1);
+        m_entries.erase(m_entries.begin(), m_entries.begin() + drop);
         endRemoveRows();
     }
-    const int row = static_cast<int>(m_entries.size());
-    beginInsertRows({}, row, row);
-    m_entries.push_back(std::move(entry));
+    const int first = static_cast<int>(m_entries.size());
+    beginInsertRows({}, first, first + count - 1);
+    std::move(entries.begin(), entries.end(), std::back_inserter(m_entries));
     endInsertRows();
 }
 
@@ -82,7 +97,8 @@ QVariant CTrafficLog::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (role == Qt::DisplayRole)
+    // A frame wider than its column shows whole as the tooltip.
+    if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == FrameColumn))
         return Text(index.row(), index.column());
     if (role == Qt::FontRole && index.column() == FrameColumn)
         return FixedFont();

@@ -4,6 +4,7 @@
 #include <QByteArray>
 
 #include <deque>
+#include <vector>
 
 // One frame on the serial line as the traffic window lists it.
 struct TrafficEntry
@@ -16,20 +17,22 @@ struct TrafficEntry
 };
 
 // The frames of the traffic window, oldest first: time (ms), direction, baud
-// rate, the frame in readable form and a note. Holds at most kMaxRows frames;
+// rate, a note (fault report, no reply) and the frame in readable form. Holds at most kMaxRows frames;
 // when full, the oldest kDropRows go at once, so rows a technician is reading
 // move only now and then.
 class CTrafficLog : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { TimeColumn, DirectionColumn, BaudColumn, FrameColumn, NoteColumn, ColumnCount };
+    enum Column { TimeColumn, DirectionColumn, BaudColumn, NoteColumn, FrameColumn, ColumnCount };
     static constexpr int kMaxRows = 50000;
     static constexpr int kDropRows = 5000;
 
     using QAbstractTableModel::QAbstractTableModel;
 
     void Add(TrafficEntry entry);
+    // Adds several at once, as one insertion (and at most one removal).
+    void Add(std::vector<TrafficEntry> entries);
     void Clear();
     const TrafficEntry& Entry(int row) const { return m_entries[row]; }
 

@@ -13,20 +13,20 @@
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTextStream>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
 
-// Column widths in average characters: time, direction, baud, frame, note.
-constexpr int kColumnChars[CTrafficLog::ColumnCount] = {14, 8, 8, 52, 18};
+// The widest text of each column but the last, which takes the rest.
+const char* const kWidestTexts[CTrafficLog::ColumnCount - 1] = {"00:00:00.000", "接收 ←", "115200", "主动上报（故障报告）"};
 
 } // namespace
 
 CTrafficWindow::CTrafficWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_log(this)
-    , m_view(new QTreeView(this))
+    , m_view(new QTableView(this))
     , m_pause(new QPushButton("暂停", this))
     , m_count(new QLabel(this))
 {
@@ -38,21 +38,34 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     m_pause->setCheckable(true);
     connect(m_pause, &QPushButton::toggled, this, &CTrafficWindow::SetPaused);
     connect(clear, &QPushButton::clicked, this, [this] {
+        m_pending.clear();
         m_log.Clear();
         UpdateCount();
     });
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &CTrafficWindow::Flush);
     connect(save, &QPushButton::clicked, this, &CTrafficWindow::OnSave);
 
-    // Fixed row heights keep scrolling through many rows cheap.
+    // Rows of one fixed height keep adding and scrolling cheap at any length.
     m_view->setModel(&m_log);
-    m_view->setRootIsDecorated(false);
-    m_view->setUniformRowHeights(true);
+    m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    m_view->horizontalHeader()->setStretchLastSection(true);
+    m_view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_view->setShowGrid(false);
+    m_view->setWordWrap(false);
     m_view->setAlternatingRowColors(true);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_view->header()->setStretchLastSection(true);
-    const int charWidth = fontMetrics().averageCharWidth();
-    for (int column = 0; column < CTrafficLog::ColumnCount; ++column)
-        m_view->setColumnWidth(column, kColumnChars[column] * charWidth);
+    const int margin = 3 * fontMetrics().averageCharWidth();
+    for (int column = 0; column < CTrafficLog::ColumnCount - 1; ++column) {
+        const QString header = m_log.headerData(column, Qt::Horizontal).toString();
+        const int widest = std::max(fontMetrics().horizontalAdvance(QString::fromUtf8(kWidestTexts[column])),
+                                    fontMetrics().horizontalAdvance(header));
+        m_view->setColumnWidth(column, widest + margin);
+    }
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_pause);
@@ -63,7 +76,7 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(m_view);
-    resize(110 * charWidth, 36 * fontMetrics().height());
+    resize(120 * fontMetrics().averageCharWidth(), 36 * fontMetrics().height());
     UpdateCount();
 }
 
@@ -76,10 +89,20 @@ void CTrafficWindow::Record(TrafficEntry entry)
 {
     if (m_paused)
         return;
+    m_pending.push_back(std::move(entry));
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void CTrafficWindow::Flush()
+{
+    m_flushTimer.stop();
+    if (m_pending.empty())
+        return;
     // Follows the newest frame unless the technician has scrolled away from it.
     const QScrollBar* bar = m_view->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
-    m_log.Add(std::move(entry));
+    m_log.Add(std::exchange(m_pending, {}));
     if (atEnd)
         m_view->scrollToBottom();
     UpdateCount();
@@ -111,6 +134,7 @@ void CTrafficWindow::OnSave()
 
 bool CTrafficWindow::SaveTo(const QString& path)
 {
+    Flush();
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         QTextStream out(&file);

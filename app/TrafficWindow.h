@@ -2,11 +2,14 @@
 
 #include "app/TrafficLog.h"
 
+#include <QTimer>
 #include <QWidget>
+
+#include <vector>
 
 class QLabel;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 // The traffic window "通讯记录": every frame on the serial line, both ways,
 // as it happens. Pause stops recording, clear empties the list, save writes
@@ -19,13 +22,17 @@ public:
     explicit CTrafficWindow(QWidget* parent = nullptr);
     ~CTrafficWindow() override;
 
-    // Lists one frame unless paused.
+    // Lists one frame unless paused. Frames are collected and added to the
+    // list a few times a second, so a busy line costs the pages little time.
     void Record(TrafficEntry entry);
+    // Adds the collected frames now.
+    void Flush();
     // Writes the list as text, one frame a line; false after telling the user why not.
     bool SaveTo(const QString& path);
 
     CTrafficLog* Log() { return &m_log; }
-    QTreeView* View() const { return m_view; }
+    QTableView* View() const { return m_view; }
+    static constexpr int kFlushMs = 200;
     bool IsPaused() const { return m_paused; }
     void SetPaused(bool paused);
 
@@ -39,7 +46,9 @@ private:
     void UpdateCount();
 
     CTrafficLog m_log;
-    QTreeView* m_view;
+    std::vector<TrafficEntry> m_pending; // recorded, not yet in the list
+    QTimer m_flushTimer;
+    QTableView* m_view;
     QPushButton* m_pause;
     QLabel* m_count;
     bool m_paused = false;

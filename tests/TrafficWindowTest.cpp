@@ -9,11 +9,13 @@
 #include "tests/MessageBoxRecorder.h"
 #include "tests/TestPeer.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,6 +42,14 @@ TEST(TrafficLog, DropsTheOldestRowsInOneStepWhenFull)
     EXPECT_EQ(log.rowCount(), CTrafficLog::kMaxRows - CTrafficLog::kDropRows + 1);
     EXPECT_EQ(log.Entry(0).time, CTrafficLog::kDropRows) << "the oldest rows went";
     EXPECT_EQ(log.Entry(log.rowCount() - 1).bytes, "y");
+
+    // A batch larger than the log keeps its newest frames.
+    std::vector<TrafficEntry> batch;
+    for (int i = 0; i < CTrafficLog::kMaxRows + 10; ++i)
+        batch.push_back(Frame(i, true, "z"));
+    log.Add(std::move(batch));
+    EXPECT_EQ(log.rowCount(), CTrafficLog::kMaxRows);
+    EXPECT_EQ(log.Entry(0).time, 10);
 }
 
 TEST(TrafficLog, RowShowsTimeDirectionBaudReadableFrameAndNote)
@@ -49,8 +59,8 @@ TEST(TrafficLog, RowShowsTimeDirectionBaudReadableFrameAndNote)
     log.Add(Frame(noon, true, "\x02" "FFA0E4B\x03"));
     log.Add({noon + 60, false, 38400, "\x02" "FFE10000000000101C\x03", true});
     log.Add(Frame(noon + 1000, false, {}));
-    EXPECT_EQ(log.RowText(0), "12:00:01.007\t发送 →\t9600\t<STX>FFA0E4B<ETX>\t");
-    EXPECT_EQ(log.RowText(1), "12:00:01.067\t接收 ←\t38400\t<STX>FFE10000000000101C<ETX>\t主动上报（故障报告）");
+    EXPECT_EQ(log.RowText(0), "12:00:01.007\t发送 →\t9600\t\t<STX>FFA0E4B<ETX>");
+    EXPECT_EQ(log.RowText(1), "12:00:01.067\t接收 ←\t38400\t主动上报（故障报告）\t<STX>FFE10000000000101C<ETX>");
     EXPECT_EQ(log.Text(2, CTrafficLog::NoteColumn), "无应答");
 }
 
@@ -61,6 +71,7 @@ TEST(TrafficWindow, PauseClearAndSave)
     window.Record(Frame(0, true, "\x02" "A\x03"));
     window.SetPaused(true);
     window.Record(Frame(1, false, "\x02" "B\x03"));
+    window.Flush();
     EXPECT_EQ(window.Log()->rowCount(), 1) << "paused, nothing is recorded";
     window.SetPaused(false);
     window.Record(Frame(2, false, "\x02" "C\x03"));
@@ -139,22 +150,51 @@ TEST_F(TrafficOnTheLine, ListsEveryFrameBothWaysWithBaudAndFaultReportsMarked)
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'D', '0'); });
 
     const QStringList expected = {
-        "发送 →\t9600\t" + QString::fromStdString(ReadableFrame(peer.Requests()[0])) + "\t",
-        "接收 ←\t9600\t<STX>FFA4<EOT>12<ETX>\t",
-        "接收 ←\t9600\t<STX>FFE600000000023XX<ETX>\t主动上报（故障报告）",
-        "发送 →\t9600\t" + QString::fromStdString(ReadableFrame(peer.Requests()[1])) + "\t",
+        "发送 →\t9600\t\t" + QString::fromStdString(ReadableFrame(peer.Requests()[0])),
+        "接收 ←\t9600\t\t<STX>FFA4<EOT>12<ETX>",
+        "接收 ←\t9600\t主动上报（故障报告）\t<STX>FFE600000000023XX<ETX>",
+        "发送 →\t9600\t\t" + QString::fromStdString(ReadableFrame(peer.Requests()[1])),
     };
+    window->Flush();
     QStringList rows = Rows(*window->Log());
     ASSERT_EQ(rows.size(), 5) << rows.join('\n').toStdString();
     EXPECT_EQ(rows.mid(0, 4), expected);
     EXPECT_TRUE(rows[0].contains("<STX>FFA4E")) << "the request as the peer got it";
-    EXPECT_TRUE(rows[4].startsWith("发送 →\t38400\t<STX>FFD0")) << rows[4].toStdString();
+    EXPECT_TRUE(rows[4].startsWith("发送 →\t38400\t\t<STX>FFD0")) << rows[4].toStdString();
     EXPECT_GE(window->Log()->Entry(0).time, before);
 
     window->close();
     EXPECT_FALSE(CLineTap::IsListening()) << "a closed window costs nothing";
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'D', '0'); });
+    window->Flush();
     EXPECT_EQ(window->Log()->rowCount(), 5);
+}
+
+TEST_F(TrafficOnTheLine, OpensByShortcutAndFromTheTabBarsContextMenu)
+{
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_NE(dialog.TrafficWindow(), nullptr);
+    EXPECT_TRUE(dialog.TrafficWindow()->isVisible());
+    dialog.TrafficWindow()->close();
+
+    // The menu runs its own loop: its items are read and it is shut from there.
+    QStringList items;
+    QTimer::singleShot(50, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            for (QAction* action : popup->actions())
+                items << action->text();
+            popup->close();
+        }
+    });
+    CPageTab* tab = dialog.PageTab();
+    QContextMenuEvent onTab(QContextMenuEvent::Mouse, tab->TabRect(0).center(), tab->mapToGlobal(tab->TabRect(0).center()));
+    QApplication::sendEvent(tab, &onTab);
+    EXPECT_EQ(items, QStringList({"通讯记录(&T)"}));
 }
 
 } // namespace
