@@ -19,12 +19,6 @@ QString NoteText(const TrafficEntry& entry)
     return {};
 }
 
-const QFont& FixedFont()
-{
-    static const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return font;
-}
-
 } // namespace
 
 void CTrafficLog::Add(TrafficEntry entry)
@@ -101,10 +95,16 @@ QVariant CTrafficLog::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == FrameColumn))
         return Text(index.row(), index.column());
     if (role == Qt::FontRole && index.column() == FrameColumn)
-        return FixedFont();
+        return FrameFont();
     if (role == Qt::ForegroundRole && m_entries[index.row()].unsolicited)
         return QColor(Qt::darkRed);
     return {};
+}
+
+const QFont& CTrafficLog::FrameFont()
+{
+    static const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return font;
 }
 
 QVariant CTrafficLog::headerData(int section, Qt::Orientation orientation, int role) const

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QFont>
 
 #include <deque>
 #include <vector>
@@ -39,6 +40,8 @@ public:
     // One row as the saved text shows it: the columns separated by tabs.
     QString RowText(int row) const;
     QString Text(int row, int column) const;
+    // Frames show in a fixed-width font, so their fields line up.
+    static const QFont& FrameFont();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -21,6 +21,8 @@ namespace {
 // The widest text of each column but the last, which takes the rest.
 const char* const kWidestTexts[CTrafficLog::ColumnCount - 1] = {"00:00:00.000", "接收 ←", "115200", "主动上报（故障报告）"};
 
+constexpr int kFrameChars = 80;
+
 } // namespace
 
 CTrafficWindow::CTrafficWindow(QWidget* parent)
@@ -76,7 +78,12 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(m_view);
-    resize(120 * fontMetrics().averageCharWidth(), 36 * fontMetrics().height());
+    // Wide enough for frames of 80 characters, the status page's longest reply.
+    const QFontMetrics frameMetrics(CTrafficLog::FrameFont());
+    int width = 2 * margin + frameMetrics.horizontalAdvance(QString(kFrameChars, 'F'));
+    for (int column = 0; column < CTrafficLog::ColumnCount - 1; ++column)
+        width += m_view->columnWidth(column);
+    resize(width, 36 * fontMetrics().height());
     UpdateCount();
 }
 
