@@ -31,9 +31,9 @@ DialogTemplate MakeTemplate158()
                 {kStaticId, ControlKind::GroupBox, "专用码", 17, 214, 177, 30, hiddenDisabled},
                 {kStaticId, ControlKind::Static, "专用码：", 30, 228, 55, 8, hiddenDisabled},
                 {1060, ControlKind::ComboDropDown, "", 87, 226, 91, 118, StyleHidden, {"0", "0", "0"}},
-                {1, ControlKind::DefPushButton, "确定", 35, 274, 50, 14},
-                {2, ControlKind::Button, "取消", 127, 274, 50, 14},
                 {1061, ControlKind::Static, "设备：", 18, 252, 26, 8},
                 {1062, ControlKind::ComboDropList, "", 46, 250, 149, 118},
+                {1, ControlKind::DefPushButton, "确定", 35, 274, 50, 14},
+                {2, ControlKind::Button, "取消", 127, 274, 50, 14},
             }};
 }
