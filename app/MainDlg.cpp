@@ -21,9 +21,8 @@ namespace {
 
 constexpr int kTabControlId = 1000;
 
-// Positions of the fault code in a fault report.
-constexpr int kFaultCodePos1 = 14;
-constexpr int kFaultCodePos2 = 15;
+// Position of the fault code's two characters in a fault report.
+constexpr int kFaultCodePos = 14;
 
 } // namespace
 
@@ -74,13 +73,20 @@ void CMainDlg::OnInitDialog()
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    // Settings that cannot be read are named first; without usable settings,
+    // including a special code that would cut every request short, the
+    // serial settings dialog comes up as on the first run.
     PortSettings settings;
-    if (!ReadPortSettings(settings)) {
+    QString problem;
+    const bool read = ReadPortSettings(settings, &problem);
+    if (!problem.isEmpty())
+        VelorMessageBox("无法读取串口设置：" + problem, MB_OK | MB_ICONWARNING);
+    if (!read || !IsUsableSpecialCode(settings.specialCode)) {
         CPortSetupDlg dialog;
         dialog.exec();
         return;
     }
-    g_specialCode = settings.specialCode.isEmpty() ? 0 : settings.specialCode[0].toLatin1();
+    g_specialCode = settings.specialCode[0].toLatin1();
     if (!OpenControllerPort(this, settings, settings.baud)) {
         ReportPortFailure();
         return;
@@ -117,12 +123,13 @@ void CMainDlg::OnFrameComplete()
 
 // Shows the fault code of a report; once the technician closes the box the
 // controller is told with F6 that the report was seen.
+// A report too short to carry its code is dropped: it would show an empty
+// or stale code and hold up every later frame until its box is closed.
 void CMainDlg::OnFaultReport()
 {
-    const QString code = QString("故障码: %1%2")
-                             .arg(QChar::fromLatin1(g_reply.Data()[kFaultCodePos1]))
-                             .arg(QChar::fromLatin1(g_reply.Data()[kFaultCodePos2]))
-                             .remove(QChar(0));
+    if (!g_reply.Carries(kFaultCodePos, 2))
+        return;
+    const QString code = "故障码: " + QString::fromLatin1(g_reply.Data() + kFaultCodePos, 2);
     VelorMessageBox(code);
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });
 }

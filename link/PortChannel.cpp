@@ -149,6 +149,13 @@ bool CPortChannel::OpenDevice(const QString& path)
         m_lastOpenErrno = errno;
         return false;
     }
+    // Only a terminal is a serial line: anything else (a link to a user's file
+    // or a folder) is closed again unwritten.
+    if (!isatty(fd)) {
+        m_lastOpenErrno = ENOTTY;
+        ::close(fd);
+        return false;
+    }
     // Not shared: the lock refuses every second opener of the device, the
     // exclusive mode also refuses other programs that do not lock.
     if (flock(fd, LOCK_EX | LOCK_NB) < 0) {

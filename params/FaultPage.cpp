@@ -13,6 +13,10 @@
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
 namespace {
 
 constexpr int kTemplateId = 133;
@@ -77,14 +81,28 @@ CExchange::Request ResetRequest()
             .ackPos = 6};
 }
 
-int ReplyHex(int pos, int digits)
+// The hex field at pos; nullopt when the reply does not carry it in full.
+std::optional<int> ReplyHex(int pos, int digits)
 {
+    if (!g_reply.Carries(pos, digits))
+        return std::nullopt;
     const char* text = g_reply.Data() + pos;
     return digits == 1 ? ParseHex1(text) : ParseHex2(text);
 }
 
-QString FormatTime(const char* stamp, const char* pattern)
+QString NumberText(std::optional<int> value)
 {
+    return value ? QString::number(*value) : QString();
+}
+
+// The time stamp at pos in the pattern's form; empty when the reply does not
+// carry every character of it.
+QString FormatTime(int pos, const char* pattern)
+{
+    const int length = static_cast<int>(std::count(pattern, pattern + strlen(pattern), '#'));
+    if (!g_reply.Carries(pos, length))
+        return {};
+    const char* stamp = g_reply.Data() + pos;
     QString text;
     for (const char* p = pattern; *p; ++p)
         text += QLatin1Char(*p == '#' ? *stamp++ : *p);
@@ -110,13 +128,17 @@ CFaultPage::CFaultPage(QWidget* parent)
 
 // Every focus reads the whole log again. A focus that comes while a read runs
 // or while its failure message is open is not a new request and is ignored.
+// A failed read is reported; so is a probe without answer when no rows are
+// left to show (after 刷新 cleared them), as an empty list would read as "no
+// faults".
 void CFaultPage::OnSetFocus()
 {
     CPage::OnSetFocus();
     if (m_reading)
         return;
     const QScopedValueRollback reading(m_reading, true);
-    if (ReadFaultLog() == ReadResult::Failed)
+    const ReadResult result = ReadFaultLog();
+    if (result == ReadResult::Failed || (result == ReadResult::NoAnswer && RowCount(m_list) == 0))
         VelorMessageBox("通讯失败，请刷新!");
 }
 
@@ -142,19 +164,21 @@ CFaultPage::ReadResult CFaultPage::ReadFaultLog()
 }
 
 // Shows the record in g_reply as row `number` (or after the last row); an
-// empty record (code 0) gets no row. The row's item data is the fault code.
+// empty record (code 0), or one too short to carry its code, gets no row.
+// A field the reply does not carry in full stays empty. The row's item data
+// is the fault code.
 void CFaultPage::AddRecordRow(int number)
 {
     const RecordLayout& layout = LayoutOf(m_longFormat);
-    const int code = ReplyHex(layout.codePos, 2);
-    if (code == 0)
+    const std::optional<int> code = ReplyHex(layout.codePos, 2);
+    if (!code || *code == 0)
         return;
-    const int recordNumber = ReplyHex(layout.numberPos, layout.numberDigits);
-    const QString floor = layout.floorPos < 0 ? QString() : QString::number(ReplyHex(layout.floorPos, 2));
-    const int row = InsertRow(m_list, number, QString::number(recordNumber), code);
-    SetRowText(m_list, row, 1, QString::number(code));
+    const QString recordNumber = NumberText(ReplyHex(layout.numberPos, layout.numberDigits));
+    const QString floor = layout.floorPos < 0 ? QString() : NumberText(ReplyHex(layout.floorPos, 2));
+    const int row = InsertRow(m_list, number, recordNumber, *code);
+    SetRowText(m_list, row, 1, QString::number(*code));
     SetRowText(m_list, row, 2, floor);
-    SetRowText(m_list, row, 3, FormatTime(g_reply.Data() + layout.timePos, layout.timePattern));
+    SetRowText(m_list, row, 3, FormatTime(layout.timePos, layout.timePattern));
 }
 
 void CFaultPage::OnListClick()

@@ -43,22 +43,39 @@ QString ComWhole::Text() const
     return QString::number(port) + QChar::fromLatin1(parity) + QString::number(dataBits) + QString::number(stopBits);
 }
 
-bool ReadPortSettings(PortSettings& settings)
+bool IsUsableSpecialCode(const QString& code)
 {
-    CSettingsStore store(HKEY_CURRENT_USER);
-    if (!store.OpenKey(kSettingsKey))
-        return false;
+    return code.size() == 1 && code[0].unicode() > 0x20 && code[0].unicode() < 0x7F;
+}
 
+bool ReadPortSettings(PortSettings& settings, QString* problem)
+{
+    QString firstProblem;
+    const auto read = [&](CSettingsStore& store, const char* name, QString& text) {
+        const bool found = store.ReadString(name, text);
+        if (!found && firstProblem.isEmpty())
+            firstProblem = store.LastError();
+        return found;
+    };
+
+    CSettingsStore store(HKEY_CURRENT_USER);
+    if (!store.OpenKey(kSettingsKey)) {
+        if (problem)
+            *problem = store.LastError();
+        return false;
+    }
     settings = PortSettings();
     QString comwhole, baud, doorBaud;
-    if (store.ReadString("comwhole", comwhole))
+    if (read(store, "comwhole", comwhole))
         ApplyComWhole(comwhole, settings);
-    if (store.ReadString("combaud", baud))
+    if (read(store, "combaud", baud))
         settings.baud = BaudValue(baud, settings.baud);
     settings.doorBaud = settings.baud;
-    if (store.ReadString("comdoorbaud", doorBaud))
+    if (read(store, "comdoorbaud", doorBaud))
         settings.doorBaud = BaudValue(doorBaud, settings.baud);
-    store.ReadString("specialcode", settings.specialCode);
+    read(store, "specialcode", settings.specialCode);
     store.CloseKey();
-    return true;
+    if (problem)
+        *problem = firstProblem;
+    return firstProblem.isEmpty();
 }

@@ -32,10 +32,16 @@ struct PortSettings
     QString specialCode;   // empty when specialcode is missing
 };
 
-// Reads the settings key. Returns false when the key does not exist; a
-// comwhole that is too short or has no port digit, and a missing or
-// non-numeric combaud, fall back to COM1, N, 8, 1 and 9600.
-bool ReadPortSettings(PortSettings& settings);
+// Reads the settings key. Returns false when the key does not exist, or when
+// it or one of its values cannot be read: then problem (when given) names the
+// folder, the value and the reason, and stays empty for a key that is simply
+// not there yet. A comwhole that is too short or has no port digit, and a
+// missing or non-numeric combaud, fall back to COM1, N, 8, 1 and 9600.
+bool ReadPortSettings(PortSettings& settings, QString* problem = nullptr);
+
+// The special code ends every request before its checksum: it must be one
+// printable ASCII character, or no controller answers.
+bool IsUsableSpecialCode(const QString& code);
 
 // The registry key the settings live under.
 extern const char* const kSettingsKey;

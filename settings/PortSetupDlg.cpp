@@ -103,7 +103,10 @@ void CPortSetupDlg::LoadStoredSettings(CSettingsStore& store)
     store.ReadString("combaud", m_strBaud);
     store.ReadString("comdoorbaud", m_strDoorBaud);
     store.ReadString("specialcode", m_strSpecialCode);
-    m_strSpecialCode.truncate(1);
+    // A missing or unusable code (a save cut short, a value edited by hand)
+    // shows as on the first run, so that OK repairs it.
+    if (!IsUsableSpecialCode(m_strSpecialCode))
+        m_strSpecialCode = kDefaultSpecialCode;
     store.CloseKey();
 }
 
@@ -134,20 +137,31 @@ void CPortSetupDlg::OnOK()
     if (!m_deviceLine->Commit(m_nPort))
         return;
 
-    if (SaveSettings(comwhole)) {
+    const QString failure = SaveSettings(comwhole);
+    if (failure.isEmpty()) {
         VelorMessageBox("请重新启动程序，方能生效");
         CServiceApp::CloseMainWindow();
+    } else {
+        VelorMessageBox("无法保存串口设置：" + failure, MB_OK | MB_ICONERROR);
     }
     QDialog::accept();
 }
 
-bool CPortSetupDlg::SaveSettings(const QString& comwhole)
+// Writes the four values, stopping at the first that cannot be written;
+// returns why it failed (folder, value, reason), empty when all were written.
+QString CPortSetupDlg::SaveSettings(const QString& comwhole)
 {
     CSettingsStore store(HKEY_CURRENT_USER);
-    store.OpenKey("Software");
-    store.CreateKey("VELORCOM");
-    store.WriteString("comwhole", comwhole);
-    store.WriteString("combaud", QString::number(m_nBaud));
-    store.WriteString("comdoorbaud", QString::number(m_nDoorBaud));
-    return store.WriteString("specialcode", m_strSpecialCode) == 1;
+    if (!store.OpenKey("Software") || !store.CreateKey("VELORCOM"))
+        return store.LastError().isEmpty() ? CSettingsStore::RootFolder() : store.LastError();
+    const std::pair<const char*, QString> values[] = {
+        {"comwhole", comwhole},
+        {"combaud", QString::number(m_nBaud)},
+        {"comdoorbaud", QString::number(m_nDoorBaud)},
+        {"specialcode", m_strSpecialCode},
+    };
+    for (const auto& [name, text] : values)
+        if (!store.WriteString(name, text))
+            return store.LastError();
+    return {};
 }

@@ -69,6 +69,8 @@ QString OpenFailureReason(int error)
     case ENODEV:
     case ENXIO: return "设备不存在";
     case EIO: return "设备没有串口硬件或已断开";
+    case ENOTTY:
+    case EISDIR: return "这不是串口设备";
     default: return QString::fromLocal8Bit(strerror(error));
     }
 }
@@ -85,6 +87,8 @@ QString OpenFailureRemedy(int error, const QString& group)
     case ENODEV:
     case ENXIO:
     case EIO: return "请检查串口线或 USB 转串口适配器是否已连接，并在串口设置中选择正确的设备。";
+    case ENOTTY:
+    case EISDIR: return "请在串口设置中选择正确的设备，或将 ports 中的链接指向串口设备（如 /dev/ttyUSB0）。";
     default: return {};
     }
 }

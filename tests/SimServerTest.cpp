@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -154,6 +156,29 @@ TEST(SimPortLinkTest, LinksThePortAndNeverReplacesAnEntryItDidNotMake)
         EXPECT_FALSE(link.IsMade());
     }
     EXPECT_EQ(lstat((folder + "/COM4").c_str(), &entry), 0); // someone else's link stays
+}
+
+// A simulator killed hard leaves its link to a pseudo-terminal behind; the
+// next one replaces it, while a running simulator's link and others stay.
+TEST(SimPortLinkTest, ReplacesTheStaleLinkOfAKilledSimulatorOnly)
+{
+    CTempConfigHome home;
+    const std::string folder = home.Path().toStdString() + "/velor/ports";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(symlink("/dev/pts/77", (folder + "/COM5").c_str()), 0);
+    {
+        CSimPortLink link(5, "/dev/pts/78");
+        ASSERT_TRUE(link.IsMade()) << link.Error();
+        char target[64] = {};
+        ASSERT_GT(readlink((folder + "/COM5").c_str(), target, sizeof target - 1), 0);
+        EXPECT_STREQ(target, "/dev/pts/78");
+
+        CSimPortLink second(5, "/dev/pts/79");
+        EXPECT_FALSE(second.IsMade()) << "the running simulator keeps its port";
+    }
+    std::ofstream(folder + "/COM6") << "a file";
+    CSimPortLink overFile(6, "/dev/pts/78");
+    EXPECT_FALSE(overFile.IsMade());
 }
 
 TEST_F(SimTest, ConsoleCommandsSetTheMisbehaviourAndSendUnaskedFrames)

@@ -114,11 +114,7 @@ protected:
             return request.substr(3, 2) == "A4" ? CTestPeer::Frame("FFA4\x04" "12") : std::string();
         });
     }
-    ~TrafficOnTheLine() override
-    {
-        CPageTab::SetPageFactory({});
-        g_doorBaud = false;
-    }
+    ~TrafficOnTheLine() override { CPageTab::SetPageFactory({}); }
 
     QStringList Rows(const CTrafficLog& log) const
     {
