@@ -128,6 +128,7 @@ QString CSerialDeviceList::PortLink(int portNumber) const
     return QString("%1/COM%2").arg(PortsFolder()).arg(portNumber);
 }
 
+// As the port channel resolves COMn, in this list's folders.
 QString CSerialDeviceList::CurrentDevice(int portNumber) const
 {
     const QFileInfo link(PortLink(portNumber));
@@ -182,7 +183,7 @@ void CSerialDeviceList::AddKernelNames(std::vector<SerialDevice>& devices, const
 
 void CSerialDeviceList::AddUarts(std::vector<SerialDevice>& devices, const QString& ownDevice) const
 {
-    QDir dev(m_roots.dev, "ttyS*", QDir::Name, QDir::System | QDir::Files);
+    const QDir dev(m_roots.dev, "ttyS*", QDir::Name, QDir::System | QDir::Files);
     for (const QFileInfo& entry : dev.entryInfoList())
         if (HasUart(entry.fileName()) && !Listed(devices, entry.filePath()))
             devices.push_back(Describe(entry.filePath(), entry.fileName(), "内置串口", ownDevice));
