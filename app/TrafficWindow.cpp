@@ -134,7 +134,8 @@ void CTrafficWindow::UpdateCount()
 
 void CTrafficWindow::OnSave()
 {
-    const QString path = QFileDialog::getSaveFileName(this, "保存通讯记录", "velor-traffic.txt", "文本文件 (*.txt)");
+    const QString suggested = QDateTime::currentDateTime().toString("'velor-traffic-'yyyyMMdd-HHmmss'.txt'");
+    const QString path = QFileDialog::getSaveFileName(this, "保存通讯记录", suggested, "文本文件 (*.txt)");
     if (!path.isEmpty())
         SaveTo(path);
 }

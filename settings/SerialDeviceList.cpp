@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <csignal>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -219,6 +220,24 @@ SerialDevice CSerialDeviceList::Describe(const QString& path, const QString& nam
     return device;
 }
 
+// Terminal programs that do not lock the device itself leave a file
+// LCK..<device name> holding their process id, in ASCII or as a binary int; a
+// file whose process has ended is stale.
+bool CSerialDeviceList::LockFileHeld(const QString& path) const
+{
+    QFile lock(QString("%1/LCK..%2").arg(m_roots.locks, QFileInfo(Canonical(path)).fileName()));
+    if (!lock.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray contents = lock.read(64);
+    bool ascii = false;
+    pid_t pid = contents.trimmed().toInt(&ascii);
+    if (!ascii && contents.size() == sizeof(int))
+        memcpy(&pid, contents.constData(), sizeof(int));
+    if (pid <= 0 || pid == getpid())
+        return false;
+    return kill(pid, 0) == 0 || errno == EPERM;
+}
+
 bool CSerialDeviceList::MayOpen(uid_t owner, gid_t group, mode_t mode) const
 {
     constexpr mode_t readWrite = S_IRUSR | S_IWUSR;
@@ -244,7 +263,7 @@ void CSerialDeviceList::CheckAccess(SerialDevice& device, const QString& ownDevi
         DescribeNoPermission(device, info.st_gid, info.st_mode);
         return;
     } else if (ownDevice.isEmpty() || Canonical(ownDevice) != Canonical(device.path)) {
-        error = TryOpen(device.path);
+        error = LockFileHeld(device.path) ? EBUSY : TryOpen(device.path);
     }
     if (error == 0)
         return;

@@ -26,7 +26,8 @@ QString OpenFailureRemedy(int error, const QString& group = "dialout");
 // stable name covers, the built-in ttyS ports that have a UART, and the
 // existing ports/COMn links (the simulated controller's among them). Each
 // device is checked for what would make opening it fail: missing, no
-// permission (with the group that would grant it), held by another program.
+// permission (with the group that would grant it), held by another program
+// (by an exclusive open, a lock on the device or a lock file of a live process).
 class CSerialDeviceList
 {
 public:
@@ -36,6 +37,7 @@ public:
         QString dev = "/dev";
         QString sys = "/sys";
         QString ports; // the ports folder; empty: the user's
+        QString locks = "/run/lock"; // where serial programs leave LCK..<device> files
     };
     // Whose permissions count.
     struct Identity
@@ -72,6 +74,7 @@ private:
     void AddUarts(std::vector<SerialDevice>& devices, const QString& ownDevice) const;
     void AddPortLinks(std::vector<SerialDevice>& devices, const QString& ownDevice) const;
     bool HasUart(const QString& name) const;
+    bool LockFileHeld(const QString& path) const;
     bool MayOpen(uid_t owner, gid_t group, mode_t mode) const;
     void CheckAccess(SerialDevice& device, const QString& ownDevice) const;
     static void DescribeNoPermission(SerialDevice& device, gid_t group, mode_t mode);

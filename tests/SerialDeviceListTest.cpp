@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <limits>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -56,7 +57,7 @@ protected:
 
     CSerialDeviceList List(CSerialDeviceList::Identity identity = {}) const
     {
-        return CSerialDeviceList({Path("dev"), Path("sys"), Ports()}, identity);
+        return CSerialDeviceList({Path("dev"), Path("sys"), Ports(), Path("lock")}, identity);
     }
 
     static const SerialDevice* Find(const std::vector<SerialDevice>& devices, const QString& name)
@@ -114,6 +115,12 @@ TEST_F(SerialDeviceListTest, DeviceHeldByAnotherProgramIsBusyUnlessItIsOurOwn)
     EXPECT_EQ(Find(List().Scan(), "ttyACM0")->problem, "被其他程序占用");
     EXPECT_TRUE(Find(List().Scan(Dev("ttyACM0")), "ttyACM0")->problem.isEmpty());
     close(holder);
+    EXPECT_TRUE(Find(List().Scan(), "ttyACM0")->problem.isEmpty());
+
+    // A lock file of a live process holds the device; one of an ended process is stale.
+    WriteFile(Path("lock/LCK..ttyACM0"), QByteArray::number(getppid()).rightJustified(10) + "\n");
+    EXPECT_EQ(Find(List().Scan(), "ttyACM0")->problem, "被其他程序占用");
+    WriteFile(Path("lock/LCK..ttyACM0"), QByteArray::number(std::numeric_limits<int>::max()).rightJustified(10) + "\n");
     EXPECT_TRUE(Find(List().Scan(), "ttyACM0")->problem.isEmpty());
 }
 
