@@ -4,7 +4,7 @@
 
 CFrameBuffer g_request;
 CFrameBuffer g_reply;
-char g_specialCode = 0;
+std::atomic<char> g_specialCode{0};
 
 namespace {
 

@@ -4,6 +4,8 @@
 // letters, payload, special code, two checksum digits, ETX. The buffer is
 // always NUL-terminated; a frame never contains a NUL.
 
+#include <atomic>
+
 constexpr char STX = 0x02;
 constexpr char ETX = 0x03;
 constexpr int kFrameBufferSize = 1024;
@@ -56,7 +58,9 @@ private:
 
 extern CFrameBuffer g_request;
 extern CFrameBuffer g_reply;
-extern char g_specialCode;
+// Set at start-up; atomic because a test peer's thread may build frames with
+// it while the user-interface thread changes it.
+extern std::atomic<char> g_specialCode;
 
 // "%02X" of value modulo 256 in a three-character area of the calling thread,
 // valid until its next call on that thread.

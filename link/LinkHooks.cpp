@@ -4,11 +4,16 @@
 #include <QThread>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace {
 
 CLinkHooks::ErrorHandler g_errorHandler;
+// Held while a message from another thread is posted, and taken by the posted
+// call first: shows a race checker the hand-over that Qt's event queue makes
+// through locks it cannot see.
+std::mutex g_posting;
 CLinkHooks::WaitHandler g_waitHandler;
 
 void ShowError(const QString& text)
@@ -46,8 +51,16 @@ void CLinkHooks::ReportError(const QString& text)
 {
     if (OnUserInterfaceThread())
         ShowError(text);
-    else if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [text] { ShowError(text); }, Qt::QueuedConnection);
+    else if (QCoreApplication* app = QCoreApplication::instance()) {
+        const std::lock_guard posting(g_posting);
+        QMetaObject::invokeMethod(
+            app,
+            [text] {
+                { const std::lock_guard posted(g_posting); }
+                ShowError(text);
+            },
+            Qt::QueuedConnection);
+    }
     else
         qWarning("%s", qUtf8Printable(text));
 }

@@ -52,6 +52,12 @@ tcflag_t CharacterSize(int dataBits)
     }
 }
 
+// Held while a chunk is posted and taken first by the call on the owner's
+// thread (before it reads anything the post carries). Qt's event queue hands
+// the call over through locks of its own, which a race checker cannot see;
+// this one shows it the hand-over.
+std::mutex g_posting;
+
 void SignalEvent(int fd)
 {
     const uint64_t one = 1;
@@ -392,9 +398,11 @@ bool CPortChannel::Deliver(const std::shared_ptr<Handoff>& handoff, const QByteA
     QObject* owner = m_owner;
     const QMetaMethod deliver = m_deliver;
     const int portNumber = m_portNumber;
+    std::unique_lock posting(g_posting);
     QMetaObject::invokeMethod(
         owner,
         [this, handoff, owner, deliver, bytes, portNumber] {
+            { const std::lock_guard posted(g_posting); }
             // Runs on the owner's thread, which is also the one that closes,
             // reopens and destroys the channel: not cancelled means alive.
             // One call a byte, in order. The bytes left when an exchange
@@ -409,6 +417,7 @@ bool CPortChannel::Deliver(const std::shared_ptr<Handoff>& handoff, const QByteA
             SignalEvent(handoff->done);
         },
         Qt::QueuedConnection);
+    posting.unlock();
 
     pollfd fds[2] = {{m_shutdownEvent, POLLIN, 0}, {handoff->done, POLLIN, 0}};
     if (WaitReadable(fds, 2) != 1)

@@ -79,6 +79,7 @@ void CSimServer::Run()
             m_deferredCommands.clear();
         }
         SendDue(now);
+        const std::lock_guard lock(m_modelLock);
         m_stopping = m_stopping || m_console.QuitRequested();
     }
 }
@@ -97,6 +98,7 @@ int CSimServer::PollTimeoutMs(Clock::time_point now) const
 // anything looks at it, so it needs no timer of its own.
 void CSimServer::AdvanceModel(Clock::time_point now)
 {
+    const std::lock_guard lock(m_modelLock);
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_modelTime);
     if (elapsed.count() <= 0)
         return;
@@ -116,6 +118,7 @@ void CSimServer::ReadRequests(Clock::time_point now)
 
 void CSimServer::Answer(const std::string& frame, Clock::time_point now)
 {
+    const std::lock_guard lock(m_modelLock);
     m_trace.Received(frame);
     if (!m_firstRequestSeen && !m_deferredCommands.empty())
         m_deferredDue = now + kDeferredCommandDelay;
@@ -146,9 +149,15 @@ void CSimServer::ReadCommands()
     }
 }
 
+std::string CSimServer::Execute(const std::string& line)
+{
+    const std::lock_guard lock(m_modelLock);
+    return m_console.Execute(line);
+}
+
 void CSimServer::RunCommand(const std::string& line)
 {
-    m_out << m_console.Execute(line) << std::flush;
+    m_out << Execute(line) << std::flush;
 }
 
 void CSimServer::SendDue(Clock::time_point now)

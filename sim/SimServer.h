@@ -5,6 +5,7 @@
 #include "sim/SimTrace.h"
 
 #include <chrono>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -33,8 +34,9 @@ public:
     // when the tool is surely listening.
     void RunAfterFirstRequest(const std::string& command) { m_deferredCommands.push_back(command); }
 
-    // Runs one console command at once and returns what it answered.
-    std::string Execute(const std::string& line) { return m_console.Execute(line); }
+    // Runs one console command at once and returns what it answered; safe
+    // from another thread while Run serves.
+    std::string Execute(const std::string& line);
 
     // Serves until Stop or the quit command.
     void Run();
@@ -60,6 +62,7 @@ private:
     void SendDue(Clock::time_point now);
     void Send(const std::string& bytes);
 
+    std::mutex m_modelLock; // the controller and the console, for Execute from another thread
     CSimController& m_controller;
     CSimPty& m_pty;
     std::ostream& m_out;

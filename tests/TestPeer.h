@@ -6,6 +6,7 @@
 #include "tests/TempConfigHome.h"
 
 #include <QDir>
+#include <QObject>
 #include <QFile>
 #include <atomic>
 #include <chrono>
@@ -35,7 +36,9 @@ public:
     {
         termios raw{};
         cfmakeraw(&raw);
-        openpty(&m_master, &m_slave, nullptr, &raw, nullptr);
+        int master = -1;
+        openpty(&master, &m_slave, nullptr, &raw, nullptr);
+        m_master = master;
         char name[256] = {};
         ttyname_r(m_slave, name, sizeof name);
         QDir().mkpath(CConfigFolder::PortsFolder());
@@ -47,6 +50,7 @@ public:
     {
         m_stop = true;
         m_thread.join();
+        m_serving = false;
         CloseFarSide();
         if (m_slave >= 0)
             close(m_slave);
@@ -89,12 +93,17 @@ public:
         return CLineSpeed::LineBaud(m_slave);
     }
 
-    // Pulls the cable: the tool's side sees the device hang up.
+    // Pulls the cable: the tool's side sees the device hang up. While the
+    // serving thread runs, it closes the line itself (it may be using it).
     void CloseFarSide()
     {
-        if (m_master >= 0)
-            close(m_master);
-        m_master = -1;
+        if (!m_serving) {
+            CloseMaster();
+            return;
+        }
+        m_closeRequested = true;
+        while (m_master >= 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     QString ConfigHome() const { return m_home.Path(); }
@@ -102,9 +111,18 @@ public:
     static std::string Frame(const std::string& inner) { return "\x02" + inner + "\x03"; }
 
 private:
+    void CloseMaster()
+    {
+        if (m_master >= 0)
+            close(m_master);
+        m_master = -1;
+    }
+
     void Serve()
     {
         while (!m_stop) {
+            if (m_closeRequested.exchange(false))
+                CloseMaster();
             pollfd fd{m_master, POLLIN, 0};
             if (poll(&fd, 1, 20) <= 0 || !(fd.revents & POLLIN))
                 continue;
@@ -127,14 +145,63 @@ private:
             responder = m_responder;
         }
         if (responder)
-            Send(responder(frame, Baud()));
+            Send(AnswerOnTestThread(responder, frame));
+    }
+
+    // The responder runs on the thread that made the peer (the test's), so it
+    // may use a model the test changes meanwhile (a simulated controller)
+    // without a race. The test's thread serves it whenever it serves events,
+    // as it does while the tool waits for a reply.
+    static std::mutex& PostingLock()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+
+    std::string AnswerOnTestThread(const Responder& responder, const std::string& frame)
+    {
+        struct Answer
+        {
+            std::mutex lock; // guards bytes and ready
+            std::string bytes;
+            bool ready = false;
+        };
+        auto answer = std::make_shared<Answer>();
+        const int baud = Baud();
+        {
+            // Qt's event queue hands the call over through locks a race
+            // checker cannot see; this lock shows it the hand-over.
+            const std::lock_guard posting(PostingLock());
+            QMetaObject::invokeMethod(
+                &m_context,
+                [answer, responder, frame, baud] {
+                    { const std::lock_guard posted(PostingLock()); }
+                    std::string bytes = responder(frame, baud);
+                    const std::lock_guard done(answer->lock);
+                    answer->bytes = std::move(bytes);
+                    answer->ready = true;
+                },
+                Qt::QueuedConnection);
+        }
+        while (!m_stop) {
+            {
+                const std::lock_guard done(answer->lock);
+                if (answer->ready)
+                    return answer->bytes;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return {};
     }
 
     CTempConfigHome m_home;
+    QObject m_context; // lives on the test's thread
     CFrameAssembler m_assembler; // the serving thread's
-    int m_master = -1;
+    std::atomic<int> m_master{-1};
     int m_slave = -1;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_closeRequested{false};
+    std::atomic<bool> m_serving{true};
     mutable std::mutex m_mutex;
     Responder m_responder;
     std::vector<std::string> m_requests;
