@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 
@@ -36,6 +37,35 @@ std::optional<long long> ParseDecimal(const QString& text, bool allowMinus)
         value = value * 10 + (c.unicode() - u'0');
     }
     return negative ? -value : value;
+}
+
+// The framework reads at most this many characters of an edit for a number.
+constexpr int kMostScannedChars = 63;
+
+// The number "%u" reads from the start of a text: blanks skipped, an optional
+// sign, then the leading digits; nothing when no digit follows. A magnitude
+// beyond 32 bits saturates, and a minus sign wraps the number below 2^32 as
+// "%u" does; a magnitude above 2^31 with a minus gives the largest value, so
+// that no negative number lands in a small range.
+std::optional<long long> ScanUnsignedDecimal(const QString& text)
+{
+    const QString head = text.left(kMostScannedChars);
+    int pos = 0;
+    while (pos < head.size() && head[pos].isSpace())
+        ++pos;
+    const bool negative = pos < head.size() && head[pos] == u'-';
+    if (pos < head.size() && (head[pos] == u'+' || head[pos] == u'-'))
+        ++pos;
+    const int firstDigit = pos;
+    long long magnitude = 0;
+    for (; pos < head.size() && head[pos] >= u'0' && head[pos] <= u'9'; ++pos)
+        magnitude = std::min<long long>(magnitude * 10 + (head[pos].unicode() - u'0'), UINT_MAX);
+    if (pos == firstDigit)
+        return std::nullopt;
+    if (!negative || magnitude == 0)
+        return magnitude;
+    constexpr long long kWrap = 1LL << 32;
+    return magnitude <= kWrap / 2 ? kWrap - magnitude : UINT_MAX;
 }
 
 void SetMaxChars(QWidget* control, int maxChars)
@@ -146,12 +176,9 @@ QWidget* CDataExchange::NumberToTake(int id, long long value)
     return control;
 }
 
-bool CDataExchange::Unsigned(int id, unsigned& value, unsigned min, unsigned max)
+bool CDataExchange::TakeUnsigned(QWidget* control, std::optional<long long> parsed, unsigned& value,
+                                 unsigned min, unsigned max)
 {
-    QWidget* control = NumberToTake(id, value);
-    if (!control)
-        return !m_failed;
-    const std::optional<long long> parsed = ParseDecimal(ControlText(control), false);
     if (!parsed || *parsed > UINT_MAX)
         return Fail(control, kPromptPositiveInteger);
     if (*parsed < min || *parsed > max)
@@ -160,7 +187,28 @@ bool CDataExchange::Unsigned(int id, unsigned& value, unsigned min, unsigned max
     return true;
 }
 
+bool CDataExchange::Unsigned(int id, unsigned& value, unsigned min, unsigned max)
+{
+    QWidget* control = NumberToTake(id, value);
+    if (!control)
+        return !m_failed;
+    return TakeUnsigned(control, ParseDecimal(ControlText(control), false), value, min, max);
+}
+
+bool CDataExchange::ScannedUnsigned(int id, unsigned& value, unsigned min, unsigned max)
+{
+    QWidget* control = NumberToTake(id, value);
+    if (!control)
+        return !m_failed;
+    return TakeUnsigned(control, ScanUnsignedDecimal(ControlText(control)), value, min, max);
+}
+
 bool CDataExchange::Signed(int id, int& value)
+{
+    return Signed(id, value, INT_MIN, INT_MAX);
+}
+
+bool CDataExchange::Signed(int id, int& value, int min, int max)
 {
     QWidget* control = NumberToTake(id, value);
     if (!control)
@@ -168,6 +216,8 @@ bool CDataExchange::Signed(int id, int& value)
     const std::optional<long long> parsed = ParseDecimal(ControlText(control), true);
     if (!parsed || *parsed < INT_MIN || *parsed > INT_MAX)
         return Fail(control, kPromptInteger);
+    if (*parsed < min || *parsed > max)
+        return Fail(control, kPromptIntegerRange.arg(min).arg(max));
     value = static_cast<int>(*parsed);
     return true;
 }

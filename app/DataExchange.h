@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 // Moves values between a dialog's (or page's) fields and its controls, found by
 // template id. Loading (saveAndValidate false) writes the fields into the
 // controls; saving reads them back and validates them. A value that does not
@@ -26,8 +28,18 @@ public:
     // As above, and a value outside min..max is refused with
     // "Please enter an integer between <min> and <max>.".
     bool Unsigned(int id, unsigned& value, unsigned min, unsigned max);
+    // Unsigned decimal read as the C library's "%u" reads it: leading blanks
+    // skipped, the leading digits taken, anything after them ignored ("12x" is
+    // 12), a minus sign wrapping the number to a large unsigned value ("-1" is
+    // 4294967295, refused by the range). At most 63 characters are read. No
+    // leading digit: "Please enter a positive integer."; outside min..max:
+    // "Please enter an integer between <min> and <max>.".
+    bool ScannedUnsigned(int id, unsigned& value, unsigned min, unsigned max);
     // Signed decimal; refused with "Please enter an integer.".
     bool Signed(int id, int& value);
+    // As above, and a value outside min..max is refused with
+    // "Please enter an integer between <min> and <max>.".
+    bool Signed(int id, int& value, int min, int max);
     // Combo box text. Loading selects the first entry that begins with the text
     // (ignoring case); when none does, the text goes into the edit field of a
     // combo box that has one and is ignored otherwise. Saving takes the shown text.
@@ -41,6 +53,8 @@ private:
     // whose text is to be parsed (nullptr when there is none or the exchange failed).
     QWidget* NumberToTake(int id, long long value);
     bool Fail(QWidget* control, const QString& prompt);
+    bool TakeUnsigned(QWidget* control, std::optional<long long> parsed, unsigned& value, unsigned min,
+                      unsigned max);
 
     QWidget* m_root;
     bool m_saving;

@@ -5,7 +5,9 @@
 #include "app/WaitCursor.h"
 #include "link/PortChannel.h"
 #include "params/FaultPage.h"
+#include "pages/GeneralPage.h"
 #include "pages/IoPage.h"
+#include "pages/ShaftPage.h"
 #include "pages/StatusPage.h"
 #include "settings/PortSettings.h"
 
@@ -37,7 +39,9 @@ CPage* CreatePage(int index, QWidget* parent)
 {
     switch (index) {
     case CStatusPage::kPageIndex: return new CStatusPage(parent);
+    case CGeneralPage::kPageIndex: return new CGeneralPage(parent);
     case CIoPage::kPageIndex: return new CIoPage(parent);
+    case CShaftPage::kPageIndex: return new CShaftPage(parent);
     case CFaultPage::kPageIndex: return new CFaultPage(parent);
     default: return new CPage(kPageTable[index].templateId, parent);
     }

@@ -240,9 +240,11 @@ bool CPortChannel::Write(const char* buffer, int length)
         std::lock_guard lock(m_lock);
         if (m_fd < 0)
             return false;
-        // Bytes still waiting from an earlier request are discarded, so every
-        // exchange starts with empty queues.
-        tcflush(m_fd, TCIOFLUSH);
+        // Reply bytes still waiting from an earlier request are discarded, so
+        // every exchange starts with an empty input queue. Output still on its
+        // way is let go: a command written without waiting for its answer
+        // (and read at once after) must still reach the controller.
+        tcflush(m_fd, TCIFLUSH);
         written = write(m_fd, buffer, length);
         error = errno;
     }

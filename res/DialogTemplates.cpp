@@ -9,10 +9,14 @@ std::map<int, DialogTemplate> BuildTable()
     std::map<int, DialogTemplate> table;
     for (DialogTemplate t : {
              MakeTemplate102(),
+             MakeTemplate129(),
              MakeTemplate130(),
+             MakeTemplate132(),
              MakeTemplate134(),
              MakeTemplate133(),
              MakeTemplate158(),
+             MakeTemplate148(),
+             MakeTemplate151(),
          })
         table.emplace(t.id, std::move(t));
     return table;

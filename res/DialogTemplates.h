@@ -7,7 +7,11 @@
 const DialogTemplate& FindDialogTemplate(int id);
 
 DialogTemplate MakeTemplate102();
+DialogTemplate MakeTemplate129();
 DialogTemplate MakeTemplate130();
+DialogTemplate MakeTemplate132();
 DialogTemplate MakeTemplate134();
 DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate158();
+DialogTemplate MakeTemplate148();
+DialogTemplate MakeTemplate151();

@@ -246,3 +246,30 @@ TEST(TemplateDialog, CancelAndEscapeLeaveTheFieldsAlone)
     }
     EXPECT_EQ(boxes.Count(), 0);
 }
+
+TEST_F(DataExchangeTest, ScannedUnsignedTakesLeadingDigitsAndWrapsNegatives)
+{
+    struct Case {
+        QString typed;
+        unsigned taken;  // 0 with a prompt: refused
+        QString prompt;
+    };
+    const Case cases[] = {
+        {"+7", 7, {}},
+        {"  42 apples", 42, {}},
+        {"-0", 0, {}},
+        {"-1", 0, "Please enter an integer between 0 and 59."},
+        {"-4294967295", 0, "Please enter an integer between 0 and 59."},  // never wraps into range
+        {"99999999999", 0, "Please enter an integer between 0 and 59."},
+        {"- 1", 0, "Please enter a positive integer."},
+        {QString(63, u' ') + "5", 0, "Please enter a positive integer."},  // past the characters read
+    };
+    for (const Case& c : cases) {
+        boxes.Clear();
+        Type(kValueEdit, c.typed);
+        unsigned value = 0;
+        CDataExchange(&root, true).ScannedUnsigned(kValueEdit, value, 0, 59);
+        EXPECT_EQ(value, c.taken) << c.typed.toStdString();
+        EXPECT_EQ(boxes.Texts(), c.prompt.isEmpty() ? QStringList{} : QStringList{c.prompt}) << c.typed.toStdString();
+    }
+}

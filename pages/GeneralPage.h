@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/Page.h"
+
+#include <QString>
+
+#include <optional>
+
+// The general page (tab 1): the controller's program name, elevator ID,
+// telephone number, run count and clock, read on every focus, the clock then
+// polled once a second; sets the ID, the telephone number and the clock and
+// resets the run count, each followed by a fresh read.
+class CFrameBuffer;
+
+class CGeneralPage : public CPage
+{
+    Q_OBJECT
+public:
+    static constexpr int kPageIndex = 1;
+    static constexpr int kClockPeriodMs = 1000;
+
+    explicit CGeneralPage(QWidget* parent = nullptr);
+
+    void OnSetFocus() override;
+    void OnKillFocus() override;
+    void OnReplyReady() override;
+    void OnTimer1() override;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+
+private:
+    // How the reply to one item is shown: its second letter, its field and
+    // control, and the decoder (no result: the reply does not carry the item
+    // in full, and the field stays as it is).
+    struct ItemDecoder
+    {
+        char letter2;
+        QString CGeneralPage::*member;
+        int controlId;
+        std::optional<QString> (*decode)(const CFrameBuffer& reply);
+    };
+    static const ItemDecoder kDecoders[];
+
+    bool ReadIdentity();
+    void ReadEditableControls();
+    void OnSetIdButton();
+    void OnSetPhoneButton();
+    void OnResetRunCountButton();
+    void OnSetClockButton();
+
+    QString m_elevatorId;
+    QString m_phone;
+    QString m_programName;
+    QString m_runCount;
+    QString m_clockText;
+    bool m_reading = false; // from the start of a read to the close of its failure message
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/TemplateLoader.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+
+// Drives a template dialog the way a technician does, by control id. Show()
+// opens it as exec() would (its opening runs on the first show) without a
+// modal loop; a button press that closes it leaves the result in result().
+namespace DialogDriver {
+
+inline void Show(QDialog& dialog)
+{
+    dialog.show();
+}
+
+inline void Type(QWidget* root, int id, const QString& text)
+{
+    Control<QLineEdit>(root, id)->setText(text);
+}
+
+inline QString Text(QWidget* root, int id)
+{
+    return Control<QLineEdit>(root, id)->text();
+}
+
+inline void Click(QWidget* root, int id)
+{
+    QTest::mouseClick(Control<QAbstractButton>(root, id), Qt::LeftButton);
+}
+
+} // namespace DialogDriver
