@@ -81,7 +81,8 @@ bool CExchange::Run(const Request& request)
             continue;
         Sleep(request.waitMs);
         const int count = g_port.Read(g_reply.Data(), request.maxCount);
-        if (Accepts(request.test, count, request.ackPos))
+        const bool longEnough = count >= request.minCount || request.test == Acceptance::None;
+        if (longEnough && Accepts(request.test, count, request.ackPos))
             return true;
     }
     return false;

@@ -41,6 +41,7 @@ public:
         int ackPos = 0;              // position of the acknowledgement "F"; 0: none
         int attempts = 1;
         int pauseBeforeMs = 0;       // pause before every build
+        int minCount = 0;            // a shorter read fails every test but None
     };
 
     // Builds, writes, waits, reads into g_reply and tests, up to the request's

@@ -29,3 +29,8 @@ const char* const kFloorDisplayTexts[kFloorDisplayCodeCount] = {
     "ex", "ex", "ex", "exex", "ex", "ex", "ex", "ex", "ex", "",  // 240
     "", "", "", "", "", "",  // 250
 };
+
+QString DisplayCodeName(int code)
+{
+    return code <= kLastNamedDisplayCode ? QString::fromUtf8(kFloorDisplayTexts[code]) : QString::number(code);
+}

@@ -4,6 +4,7 @@
 #include "app/ListView.h"
 #include "app/TemplateLoader.h"
 #include "link/Exchange.h"
+#include "link/FloorCount.h"
 #include "link/FrameBuffer.h"
 #include "pages/ArrowStatic.h"
 #include "pages/CellList.h"
@@ -19,8 +20,6 @@
 #include <cstdint>
 
 namespace {
-
-constexpr int kFloorCountParameter = 0x0B;  // F11, the number of floors
 
 // Controls of the page.
 constexpr int kLampId = 1036;
@@ -187,17 +186,10 @@ void CStatusPage::SendNextPoll()
 
 void CStatusPage::ReadFloorCount()
 {
-    CExchange::Request request;
-    request.build = [] { g_request.BuildByteArg(kControllerAddress, 'A', '5', kFloorCountParameter); };
-    request.waitMs = 50;
-    request.maxCount = 20;
-    request.test = Acceptance::Letters;
-    if (!CExchange::Run(request) || !ReplyCarries(7, 4))
+    const std::optional<int> count = CFloorCount::Read();
+    if (!count)
         return;
-    const int count = ParseHex4(g_reply.Data() + 7);
-    if (count > kMostFloors)
-        return;
-    m_floorCount = count;
+    m_floorCount = *count;
     FillFloorList();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/FloorCount.h"
 #include "pages/PollingPage.h"
 
 #include <QFont>
@@ -20,7 +21,7 @@ public:
     static constexpr int kPageIndex = 0;
     // Floor counts above this are taken for a garbled reply and read again:
     // the call request carries the floor as one byte.
-    static constexpr int kMostFloors = 255;
+    static constexpr int kMostFloors = CFloorCount::kMost;
     // The call reply covers floors 1 to 48; higher floors are never marked.
     static constexpr int kMostCallFloors = 48;
 

@@ -17,6 +17,11 @@ std::map<int, DialogTemplate> BuildTable()
              MakeTemplate158(),
              MakeTemplate148(),
              MakeTemplate151(),
+             MakeTemplate150(),
+             MakeTemplate152(),
+             MakeTemplate181(),
+             MakeTemplate179(),
+             MakeTemplate180(),
          })
         table.emplace(t.id, std::move(t));
     return table;

@@ -15,3 +15,8 @@ DialogTemplate MakeTemplate133();
 DialogTemplate MakeTemplate158();
 DialogTemplate MakeTemplate148();
 DialogTemplate MakeTemplate151();
+DialogTemplate MakeTemplate150();
+DialogTemplate MakeTemplate152();
+DialogTemplate MakeTemplate181();
+DialogTemplate MakeTemplate179();
+DialogTemplate MakeTemplate180();

@@ -7,7 +7,7 @@
 #include "link/PortChannel.h"
 #include "link/TimeScale.h"
 #include "sim/SimController.h"
-#include "tests/TestPeer.h"
+#include "tests/SimLineRig.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -39,38 +39,26 @@ private:
     CFrameAssembler m_assembler;
 };
 
-// The live pages in their tab control, polling a simulated controller over a
-// pseudo-terminal. The line and g_port stay open for the whole suite (closing
-// the port costs a second); every test gets fresh pages and a fresh
-// controller. A test may answer requests itself through m_script (an empty
-// answer leaves them to the controller), or set m_silent so that only the
-// replies it hands to a page itself reach it.
-class LivePageRig : public ::testing::Test
+// The live pages in their tab control, polling the simulated controller of
+// a SimLineRig; every test gets fresh pages. With m_silent only the replies a
+// test hands to a page itself reach it.
+class LivePageRig : public SimLineRig
 {
 protected:
     static void SetUpTestSuite()
     {
-        s_peer = new CTestPeer(1);
         s_router = new CReplyRouter;
-        ASSERT_EQ(g_port.Open(s_router, 1, 9600, 'N', 8, 1, 0x49), 1);
+        OpenLine(s_router);
     }
     static void TearDownTestSuite()
     {
-        g_port.Close();
-        delete s_peer;
+        CloseLine();
         delete s_router;
     }
 
     void SetUp() override
     {
-        g_specialCode = 'E';
-        s_peer->SetResponder([this](const std::string& request, int baud) {
-            const std::string scripted = m_script ? m_script(request) : std::string();
-            if (m_silent || !scripted.empty())
-                return scripted;
-            return m_sim->HandleRequest(request, baud);
-        });
-        s_peer->ClearRequests();
+        SimLineRig::SetUp();
         m_tab = std::make_unique<CPageTab>(s_router);
         m_tab->resize(460, 640);
         m_tab->show();
@@ -82,7 +70,7 @@ protected:
         m_tab.reset();
         s_peer->SetResponder({});
         Run(30); // replies still on the way find no page
-        g_specialCode = 0;
+        SimLineRig::TearDown();
     }
 
     // Serves events for ms milliseconds as the program's event loop does.
@@ -98,8 +86,6 @@ protected:
         for (int waited = 0; s_peer->Requests().size() < count && waited < 3000; waited += 5)
             Run(5);
     }
-    static std::vector<std::string> Requests() { return s_peer->Requests(); }
-    static void ClearRequests() { s_peer->ClearRequests(); }
     // The letters of the first count requests ("A5", "A3", ...).
     static std::vector<std::string> RequestLetters(size_t count)
     {
@@ -117,10 +103,6 @@ protected:
         page->OnReplyReady();
     }
 
-    static inline CTestPeer* s_peer = nullptr;
     static inline CReplyRouter* s_router = nullptr;
-    std::unique_ptr<CSimController> m_sim = std::make_unique<CSimController>();
-    std::function<std::string(const std::string& request)> m_script;
-    bool m_silent = false;
     std::unique_ptr<CPageTab> m_tab;
 };

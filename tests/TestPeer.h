@@ -5,6 +5,7 @@
 #include "link/LineSpeed.h"
 #include "tests/TempConfigHome.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QObject>
 #include <QFile>
@@ -76,13 +77,16 @@ public:
         m_requests.clear();
     }
     // Waits up to timeoutMs for the count of received frames to reach count.
+    // It serves the test thread's events meanwhile, so the responder can
+    // answer one frame before the next is taken.
     bool WaitForRequests(size_t count, int timeoutMs = 3000) const
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (std::chrono::steady_clock::now() < end) {
             if (Requests().size() >= count)
                 return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         return Requests().size() >= count;
     }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/TemplateDialog.h"
+
+#include <QStringList>
+
+class QTreeWidget;
+
+// Shows and sets the daily lockout segment of every floor. Opening reads the
+// floor count and each floor's segment from the controller (top floor first);
+// a click on a row edits its times in CLockoutTimeDlg; OK writes every floor
+// that has times and closes once all were written. A floor whose segment could
+// not be read shows no times and is not written unless the technician gives it
+// times. The enable flag passes through unchanged for the caller to write.
+class CLockoutDlg : public CTemplateDialog
+{
+    Q_OBJECT
+public:
+    explicit CLockoutDlg(bool enable, QWidget* parent = nullptr);
+
+    QTreeWidget* m_list;
+    bool m_bEnable;
+
+protected:
+    void OnInitDialog() override;
+    void OnOK() override;
+    void DoDataExchange(CDataExchange& dx) override;
+
+private:
+    void ReadSegments();
+    void ShowSegmentReply(int row);
+    // Writes every row's segment; the floors whose writes were all refused.
+    QStringList WriteSegments();
+    void OnListClick();
+};
