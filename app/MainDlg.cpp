@@ -4,13 +4,16 @@
 #include "app/Page.h"
 #include "app/PageTab.h"
 #include "app/PortOpening.h"
+#include "app/TrafficWindow.h"
 #include "app/TemplateLoader.h"
 #include "link/Exchange.h"
+#include "link/LineTap.h"
 #include "link/PortChannel.h"
 #include "res/Resources.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -36,6 +39,27 @@ CMainDlg::CMainDlg(QWidget* parent)
         delete placeholder;
     }
     setWindowIcon(LoadIconResource(128));
+    AddTrafficAction();
+}
+
+// The traffic window's entry: a shortcut anywhere in the main window and an
+// item of the tab bar's context menu.
+void CMainDlg::AddTrafficAction()
+{
+    auto* action = new QAction("通讯记录(&T)", m_tab);
+    action->setShortcut(QKeySequence(kTrafficShortcut));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, &CMainDlg::ShowTrafficWindow);
+    m_tab->addAction(action);
+}
+
+void CMainDlg::ShowTrafficWindow()
+{
+    if (!m_traffic)
+        m_traffic = new CTrafficWindow(this);
+    m_traffic->show();
+    m_traffic->raise();
+    m_traffic->activateWindow();
 }
 
 CMainDlg::~CMainDlg()
@@ -87,7 +111,9 @@ void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
 void CMainDlg::OnFrameComplete()
 {
     g_reply.SetText(m_assembler.Frame());
-    if (g_reply.Letter1() == 'E') {
+    const bool faultReport = g_reply.Letter1() == 'E';
+    CLineTap::Report({false, m_assembler.FrameBytes(), g_port.Baud(), faultReport});
+    if (faultReport) {
         OnFaultReport();
         return;
     }

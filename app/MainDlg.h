@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class CPageTab;
+class CTrafficWindow;
 
 // The main dialog "VELOR": opens the port from the stored settings, hosts the
 // tab control with the seven pages, and receives every byte the port forwards:
@@ -26,12 +27,20 @@ public:
 
     CPageTab* PageTab() const { return m_tab; }
 
+    // Opens the traffic window (Ctrl+Shift+T, or the tab bar's context menu).
+    void ShowTrafficWindow();
+    CTrafficWindow* TrafficWindow() const { return m_traffic; }
+    static constexpr QKeyCombination kTrafficShortcut{Qt::CTRL | Qt::SHIFT | Qt::Key_T};
+
     void reject() override;
 
 private:
     void OnFrameComplete();
     void OnFaultReport();
 
+    void AddTrafficAction();
+
     CPageTab* m_tab;
+    CTrafficWindow* m_traffic = nullptr; // made when first opened
     CFrameAssembler m_assembler;
 };

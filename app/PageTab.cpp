@@ -13,7 +13,9 @@
 #include "pages/StatusPage.h"
 #include "settings/PortSettings.h"
 
+#include <QContextMenuEvent>
 #include <QKeySequence>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -174,6 +176,13 @@ void CPageTab::mousePressEvent(QMouseEvent* event)
     const int index = TabAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index >= 0)
         SelectTab(index);
+}
+
+// The tab bar's context menu offers the actions added to the tab control.
+void CPageTab::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (event->pos().y() < m_tabAreaHeight || m_pages.empty())
+        QMenu::exec(actions(), event->globalPos(), nullptr, this);
 }
 
 void CPageTab::InstallShortcuts()

@@ -3,6 +3,7 @@
 #include "link/ConfigFolder.h"
 #include "link/FrameBuffer.h"
 #include "link/LineSpeed.h"
+#include "link/LineTap.h"
 #include "link/LinkHooks.h"
 #include "link/TimeScale.h"
 
@@ -130,6 +131,7 @@ int CPortChannel::Open(QObject* owner, int portNumber, int baud, char parity, in
     StopMonitor();
     m_owner = owner;
     m_portNumber = portNumber;
+    m_baud = baud;
     m_eventMask = eventMask;
     m_deliver = ReceiverOf(owner);
 
@@ -246,6 +248,8 @@ bool CPortChannel::Write(const char* buffer, int length)
         written = write(m_fd, buffer, length);
         error = errno;
     }
+    if (written > 0)
+        CLineTap::Report({true, {buffer, static_cast<size_t>(written)}, m_baud, false});
     // A full output queue is not an error: the driver sends what it has.
     if (written < 0 && error != EAGAIN)
         ReportVanished("WriteFile()", error);
@@ -270,6 +274,7 @@ int CPortChannel::Read(char* buffer, int maxCount)
     }
     buffer[stored] = 0;
     m_reading = false;
+    CLineTap::Report({false, {buffer, static_cast<size_t>(stored)}, m_baud, false});
     return stored;
 }
 

@@ -53,6 +53,8 @@ public:
     // owner are dropped, so Close and Open never wait for the owner.
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
+    // The baud rate of the last Open.
+    int Baud() const { return m_baud; }
 
     // Device of the last Open and the errno that made it fail (0 when it succeeded).
     QString LastOpenDevice() const { return m_lastOpenDevice; }
@@ -106,6 +108,7 @@ private:
     QMetaMethod m_deliver;                // the owner's OnCommRxChar; invalid: bytes are dropped
     bool m_lastWriteFailed = false;
     int m_portNumber = 0;
+    int m_baud = 0;
     unsigned m_eventMask = 0;
     termios m_savedTermios{};
     bool m_termiosSaved = false;

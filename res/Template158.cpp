@@ -7,11 +7,12 @@ const QStringList kBaudRates = {"1200", "2400", "4800", "9600", "19200", "38400"
 } // namespace
 
 // The serial settings dialog: six selectors in a group box, and the hidden
-// special code field in a second, hidden group box.
+// special code field in a second, hidden group box; below them the line that
+// chooses the serial device the port stands for, then the buttons.
 DialogTemplate MakeTemplate158()
 {
     const unsigned hiddenDisabled = StyleHidden | StyleDisabled;
-    return {158, "串口设置", 220, 271, "MS Shell Dlg", 8,
+    return {158, "串口设置", 220, 295, "MS Shell Dlg", 8,
             {
                 {kStaticId, ControlKind::GroupBox, "串口设置", 18, 18, 177, 191},
                 {kStaticId, ControlKind::Static, "端口：", 30, 35, 55, 8},
@@ -30,7 +31,9 @@ DialogTemplate MakeTemplate158()
                 {kStaticId, ControlKind::GroupBox, "专用码", 17, 214, 177, 30, hiddenDisabled},
                 {kStaticId, ControlKind::Static, "专用码：", 30, 228, 55, 8, hiddenDisabled},
                 {1060, ControlKind::ComboDropDown, "", 87, 226, 91, 118, StyleHidden, {"0", "0", "0"}},
-                {1, ControlKind::DefPushButton, "确定", 35, 250, 50, 14},
-                {2, ControlKind::Button, "取消", 127, 250, 50, 14},
+                {1061, ControlKind::Static, "设备：", 18, 252, 26, 8},
+                {1062, ControlKind::ComboDropList, "", 46, 250, 149, 118},
+                {1, ControlKind::DefPushButton, "确定", 35, 274, 50, 14},
+                {2, ControlKind::Button, "取消", 127, 274, 50, 14},
             }};
 }

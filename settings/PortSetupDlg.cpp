@@ -4,6 +4,7 @@
 #include "app/MessageBox.h"
 #include "app/ServiceApp.h"
 #include "app/TemplateLoader.h"
+#include "settings/PortDeviceLine.h"
 #include "settings/PortSettings.h"
 #include "settings/SettingsStore.h"
 
@@ -51,6 +52,7 @@ CPortSetupDlg::CPortSetupDlg(QWidget* parent)
     m_cbSpecialCode = Control<QComboBox>(this, 1060);
     for (QComboBox* box : {m_cbParity, m_cbStopBits, m_cbDataBits, m_cbBaud, m_cbPort, m_cbDoorBaud})
         box->setCurrentIndex(-1);
+    m_deviceLine = new CPortDeviceLine(this, m_cbPort);
 }
 
 void CPortSetupDlg::DoDataExchange(CDataExchange& dx)
@@ -132,6 +134,8 @@ void CPortSetupDlg::OnOK()
     m_nStopBits = m_cbStopBits->currentIndex() + 1;
     const QString comwhole = ComWhole{m_nPort, m_cParity, m_nDataBits, m_nStopBits}.Text();
     UpdateData(true);
+    if (!m_deviceLine->Commit(m_nPort))
+        return;
 
     const QString failure = SaveSettings(comwhole);
     if (failure.isEmpty()) {

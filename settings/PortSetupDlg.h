@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class CPortDeviceLine;
 class CSettingsStore;
 class QComboBox;
 
@@ -37,6 +38,7 @@ public:
     int m_nDataBits = 0;
     int m_nStopBits = 0;
     int m_nDoorBaud = 0;
+    CPortDeviceLine* m_deviceLine; // the device the chosen port stands for
 
 protected:
     void OnInitDialog() override;

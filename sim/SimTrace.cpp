@@ -1,38 +1,10 @@
 #include "sim/SimTrace.h"
 
+#include "link/FrameText.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-
-std::string CSimTrace::Printable(const std::string& bytes)
-{
-    std::string text;
-    for (unsigned char byte : bytes) {
-        switch (byte) {
-        case 0x02:
-            text += "<STX>";
-            break;
-        case 0x03:
-            text += "<ETX>";
-            break;
-        case 0x04:
-            text += "<EOT>";
-            break;
-        case '\r':
-            text += "<CR>";
-            break;
-        default:
-            if (byte >= 0x20 && byte < 0x7F) {
-                text += static_cast<char>(byte);
-            } else {
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "<%02X>", byte);
-                text += hex;
-            }
-        }
-    }
-    return text;
-}
 
 void CSimTrace::Line(const char* direction, const std::string& bytes)
 {
@@ -46,5 +18,5 @@ void CSimTrace::Line(const char* direction, const std::string& bytes)
     localtime_r(&seconds, &local);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec, ms);
-    m_out << stamp << ' ' << direction << ' ' << Printable(bytes) << std::endl;
+    m_out << stamp << ' ' << direction << ' ' << ReadableFrame(bytes) << std::endl;
 }

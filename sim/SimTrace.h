@@ -4,8 +4,8 @@
 #include <string>
 
 // One line per frame received or sent, for a technician watching the line:
-// time of day, direction ("<-" received, "->" sent) and the bytes in
-// printable form, control characters as <STX>, <ETX>, <EOT>, <CR> or <hh>.
+// time of day, direction ("<-" received, "->" sent) and the bytes in the
+// readable form the tool's traffic window shows too (link/FrameText.h).
 class CSimTrace
 {
 public:
@@ -18,8 +18,6 @@ public:
     bool IsEnabled() const { return m_enabled; }
     void Received(const std::string& bytes) { Line("<-", bytes); }
     void Sent(const std::string& bytes) { Line("->", bytes); }
-
-    static std::string Printable(const std::string& bytes);
 
 private:
     void Line(const char* direction, const std::string& bytes);

@@ -201,6 +201,7 @@ TEST_F(MainDlgTest, PortThatCannotOpenIsReportedWithItsReasonThenSettings)
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Calls()[0].text, "串口初始化失败，请重新设置");
     EXPECT_TRUE(boxes.Calls()[0].details.contains(g_port.LastOpenDevice())) << boxes.Calls()[0].details.toStdString();
+    EXPECT_TRUE(boxes.Calls()[0].details.contains("串口设置")) << "the details say where the device is chosen";
     EXPECT_EQ(closer.settingsDialogs, 1);
     EXPECT_EQ(dialog.PageTab()->TabCount(), 0);
 }

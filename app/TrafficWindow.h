@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/TrafficLog.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+// The traffic window "通讯记录": every frame on the serial line, both ways,
+// as it happens. Pause stops recording, clear empties the list, save writes
+// it to a text file. It listens to the line only while it is shown, so a
+// closed window costs nothing.
+class CTrafficWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CTrafficWindow(QWidget* parent = nullptr);
+    ~CTrafficWindow() override;
+
+    // Lists one frame unless paused. Frames are collected and added to the
+    // list a few times a second, so a busy line costs the pages little time.
+    void Record(TrafficEntry entry);
+    // Adds the collected frames now.
+    void Flush();
+    // Writes the list as text, one frame a line; false after telling the user why not.
+    bool SaveTo(const QString& path);
+
+    CTrafficLog* Log() { return &m_log; }
+    QTableView* View() const { return m_view; }
+    static constexpr int kFlushMs = 200;
+    bool IsPaused() const { return m_paused; }
+    void SetPaused(bool paused);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void Listen(bool on);
+    void OnSave();
+    void UpdateCount();
+
+    CTrafficLog m_log;
+    std::vector<TrafficEntry> m_pending; // recorded, not yet in the list
+    QTimer m_flushTimer;
+    QTableView* m_view;
+    QPushButton* m_pause;
+    QLabel* m_count;
+    bool m_paused = false;
+    bool m_listening = false;
+};
