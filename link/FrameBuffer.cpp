@@ -81,6 +81,12 @@ int CFrameBuffer::Length() const
     return static_cast<int>(strnlen(m_buffer, kFrameBufferSize));
 }
 
+bool CFrameBuffer::Carries(int pos, int count) const
+{
+    constexpr int kFrameTail = 3; // two checksum digits and ETX
+    return pos >= 0 && count >= 0 && pos + count <= Length() - kFrameTail;
+}
+
 void CFrameBuffer::SetText(const char* text)
 {
     const size_t length = strnlen(text, kFrameBufferSize - 1);

@@ -31,6 +31,11 @@ public:
     char* Data() { return m_buffer; }
     const char* Data() const { return m_buffer; }
     int Length() const;
+    // True when the frame's data reaches over positions pos to pos+count-1
+    // ahead of its two checksum digits and ETX. A shorter reply would
+    // otherwise hand its checksum, or an older reply still in the buffer
+    // behind it, to the reader as data.
+    bool Carries(int pos, int count) const;
     void SetText(const char* text);
 
 private:

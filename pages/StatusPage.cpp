@@ -69,17 +69,6 @@ bool Bit(int value, int n)
     return (value >> n) & 1;
 }
 
-// Two checksum digits and ETX end every reply.
-constexpr int kFrameTail = 3;
-
-// True when the reply's data reaches over positions pos .. pos+count-1. A
-// shorter reply would otherwise hand its checksum, or the older reply still
-// in the buffer behind it, to the page as data.
-bool ReplyCarries(int pos, int count)
-{
-    return pos + count <= g_reply.Length() - kFrameTail;
-}
-
 int ReplyByte(int pos)
 {
     return ParseHex2(g_reply.Data() + pos);
@@ -198,7 +187,7 @@ void CStatusPage::ReadFloorCount()
     request.waitMs = 50;
     request.maxCount = 20;
     request.test = Acceptance::Letters;
-    if (!CExchange::Run(request) || !ReplyCarries(7, 4))
+    if (!CExchange::Run(request) || !g_reply.Carries(7, 4))
         return;
     const int count = ParseHex4(g_reply.Data() + 7);
     if (count > kMostFloors)
@@ -234,7 +223,7 @@ void CStatusPage::OnReplyReady()
 // A0: floor display code and the two state bytes.
 void CStatusPage::DecodeState()
 {
-    if (!ReplyCarries(5, 6))
+    if (!g_reply.Carries(5, 6))
         return;
     const int code = ReplyByte(5);
     const int s1 = ReplyByte(7);
@@ -266,7 +255,7 @@ void CStatusPage::DecodeCalls()
         const QString mark = QString::fromUtf8(block.mark);
         for (int i = 0; i < markedFloors; ++i) {
             const int pos = block.firstPos + 2 * (i / 8);
-            if (!ReplyCarries(pos, 2))
+            if (!g_reply.Carries(pos, 2))
                 break;
             ShowCallMark(i, block.column, Bit(ReplyByte(pos), i % 8), mark);
         }
@@ -286,7 +275,7 @@ void CStatusPage::ShowCallMark(int floorIndex, int column, bool called, const QS
 // A8: the car's speed in mm/s, signed, low byte first.
 void CStatusPage::DecodeSpeed()
 {
-    if (!ReplyCarries(5, 4))
+    if (!g_reply.Carries(5, 4))
         return;
     const auto mmPerSecond = static_cast<std::int16_t>(ParseHex4(g_reply.Data() + 5));
     m_speed = QString::asprintf("速度: %.2fm/s", mmPerSecond * 0.001);

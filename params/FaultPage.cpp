@@ -7,6 +7,7 @@
 #include "link/BusyScope.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
+#include "params/FaultRecord.h"
 #include "params/ParamCatalogue.h"
 
 #include <QPushButton>
@@ -22,26 +23,6 @@ constexpr int kRefreshButtonId = 1003;
 
 // A record-0 reply of this length or more comes from the long-record generation.
 constexpr int kLongRecordReplyLength = 23;
-
-// Where a fault record's fields stand in the A1 reply of one generation.
-struct RecordLayout
-{
-    int recordCount;
-    int numberPos;
-    int numberDigits; // the record number's hex digits
-    int codePos;      // two hex digits
-    int floorPos;     // two hex digits; -1: the record has no floor
-    int timePos;
-    const char* timePattern; // '#' takes the next time stamp character
-};
-
-constexpr RecordLayout kLongRecord{20, 5, 2, 7, 9, 11, "##-##-## ##:##"};
-constexpr RecordLayout kShortRecord{16, 5, 1, 6, -1, 8, "########"};
-
-const RecordLayout& LayoutOf(bool longFormat)
-{
-    return longFormat ? kLongRecord : kShortRecord;
-}
 
 // The request for fault record `number`: a byte on the long-record generation
 // (and for the probe), the single hex digit of the number on the short one.
@@ -75,20 +56,6 @@ CExchange::Request ResetRequest()
             .maxCount = 20,
             .test = Acceptance::LettersAck,
             .ackPos = 6};
-}
-
-int ReplyHex(int pos, int digits)
-{
-    const char* text = g_reply.Data() + pos;
-    return digits == 1 ? ParseHex1(text) : ParseHex2(text);
-}
-
-QString FormatTime(const char* stamp, const char* pattern)
-{
-    QString text;
-    for (const char* p = pattern; *p; ++p)
-        text += QLatin1Char(*p == '#' ? *stamp++ : *p);
-    return text;
 }
 
 } // namespace
@@ -133,7 +100,7 @@ CFaultPage::ReadResult CFaultPage::ReadFaultLog()
 
     DeleteAllRows(m_list);
     const CWaitCursor wait;
-    for (int number = 0; number < LayoutOf(m_longFormat).recordCount; ++number) {
+    for (int number = 0; number < FaultRecord::Count(m_longFormat); ++number) {
         if (!CExchange::Run(RecordRequest(number, m_longFormat)))
             return ReadResult::Failed;
         AddRecordRow(number);
@@ -142,19 +109,17 @@ CFaultPage::ReadResult CFaultPage::ReadFaultLog()
 }
 
 // Shows the record in g_reply as row `number` (or after the last row); an
-// empty record (code 0) gets no row. The row's item data is the fault code.
+// empty record (code 0) and a cut reply get no row. The row's item data is
+// the fault code.
 void CFaultPage::AddRecordRow(int number)
 {
-    const RecordLayout& layout = LayoutOf(m_longFormat);
-    const int code = ReplyHex(layout.codePos, 2);
-    if (code == 0)
+    FaultRecord record;
+    if (!FaultRecord::Read(m_longFormat, record) || record.code == 0)
         return;
-    const int recordNumber = ReplyHex(layout.numberPos, layout.numberDigits);
-    const QString floor = layout.floorPos < 0 ? QString() : QString::number(ReplyHex(layout.floorPos, 2));
-    const int row = InsertRow(m_list, number, QString::number(recordNumber), code);
-    SetRowText(m_list, row, 1, QString::number(code));
-    SetRowText(m_list, row, 2, floor);
-    SetRowText(m_list, row, 3, FormatTime(g_reply.Data() + layout.timePos, layout.timePattern));
+    const int row = InsertRow(m_list, number, QString::number(record.number), record.code);
+    SetRowText(m_list, row, 1, QString::number(record.code));
+    SetRowText(m_list, row, 2, record.floor);
+    SetRowText(m_list, row, 3, record.time);
 }
 
 void CFaultPage::OnListClick()
