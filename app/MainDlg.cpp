@@ -22,6 +22,8 @@ constexpr int kTabControlId = 1000;
 // Positions of the fault code in a fault report.
 constexpr int kFaultCodePos1 = 14;
 constexpr int kFaultCodePos2 = 15;
+// Position of a frame's second letter.
+constexpr int kLetter2Pos = 4;
 
 } // namespace
 
@@ -90,11 +92,20 @@ void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
         DropFrame();
         return;
     }
+    // A frame never holds a NUL: line noise spoiled this one.
+    if (c == 0) {
+        DropFrame();
+        return;
+    }
     m_assembly[m_assemblyPos++] = c;
     if (c == ETX) {
         m_assembly[m_assemblyPos] = 0;
+        const bool carriesLetters = m_assemblyPos > kLetter2Pos + 1;
         m_assemblyPos = -1;
-        OnFrameComplete();
+        // A frame that ends before its two letters answers nothing; the
+        // letters a page would test are an older reply's.
+        if (carriesLetters)
+            OnFrameComplete();
     }
 }
 

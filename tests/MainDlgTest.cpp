@@ -153,6 +153,13 @@ TEST_F(MainDlgTest, FrameAssemblyPassesWholeFramesToTheShownPage)
     EXPECT_EQ(pages[0]->replies.size(), 1u);
     FeedBytes(dialog, frame);
     EXPECT_EQ(pages[0]->replies.size(), 2u);
+
+    // Line noise: a NUL spoils its frame, and a frame too short for its two
+    // letters answers nothing (a page would test an older reply's letters).
+    FeedBytes(dialog, std::string("\x02" "FFA4\0" "12\x03", 10));
+    FeedBytes(dialog, "\x02" "FF\x03");
+    EXPECT_EQ(pages[0]->replies.size(), 2u);
+    EXPECT_EQ(boxes.Count(), 0);
 }
 
 TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)

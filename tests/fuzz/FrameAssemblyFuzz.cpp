@@ -1,7 +1,7 @@
 // Frame assembly from the bytes the port forwards one by one: every frame from
 // STX to ETX reaches the shown page whole, or is a fault report; a frame that
-// was cut by a new STX, grew past the buffer or holds a NUL never reaches it,
-// and nothing outside STX and ETX does.
+// was cut by a new STX, grew past the buffer, holds a NUL or ends before its
+// two letters never reaches it, and nothing outside STX and ETX does.
 //
 // Input: the byte stream as the monitor thread forwards it.
 
@@ -71,7 +71,7 @@ Frames PlainFrames(const uint8_t* data, size_t size)
         if (c != ETX)
             continue;
         open = false;
-        if (frame.find('\0') != std::string::npos)
+        if (frame.find('\0') != std::string::npos || frame.size() < 6)
             continue;
         if (frame.size() > 3 && frame[3] == 'E')
             ++frames.faultReports;
@@ -87,10 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     StartFuzzApplication();
     static CMainDlg* assembler = MakeAssembler();
-    // A fresh stream: whatever the last input left open is closed by an ETX
-    // and forgotten.
+    // A fresh stream: whatever the last input left open is dropped.
     Feed(*assembler, STX);
-    Feed(*assembler, ETX);
+    Feed(*assembler, 0);
     g_delivered.clear();
     const int boxesBefore = FuzzMessageBoxCount();
 
