@@ -109,6 +109,16 @@ void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
     }
 }
 
+void CMainDlg::OnCommLineChanged(bool up, int /*portNumber*/)
+{
+    // A frame cut by the loss of the line never ends.
+    if (!up)
+        DropFrame();
+    for (int i = 0; i < m_tab->TabCount(); ++i)
+        if (CPage* page = m_tab->Page(i))
+            page->OnLineChanged(up);
+}
+
 void CMainDlg::DropFrame()
 {
     m_assemblyPos = -1;

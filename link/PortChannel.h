@@ -18,6 +18,12 @@ constexpr int WM_COMM_RXCHAR = 0x0407;
 // and reads it; a monitor thread waits for arriving bytes and, while no
 // exchange keeps them for Read (m_busy is 0), hands each one to the owner on
 // the owner's thread and waits until the owner has handled it.
+//
+// When the device goes away (adapter pulled, cable or far side gone) the
+// monitor thread closes it, tells the owner (OnCommLineChanged(false, port),
+// when the owner has that invokable), looks for the device about once a
+// second without using the processor meanwhile, and opens it again with the
+// line settings of the last Open as soon as it is back (OnCommLineChanged(true, port)).
 class CPortChannel
 {
 public:
@@ -45,7 +51,10 @@ public:
     // device's line settings and closes it. Bytes still on their way to the
     // owner are dropped, so Close and Open never wait for the owner.
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    // True from a successful Open until Close, also while the device is away.
+    bool IsOpen() const { return m_held; }
+    // False while the device is away (and while the port is closed).
+    bool IsLineUp() const { return m_fd >= 0; }
 
     // Device of the last Open and the errno that made it fail (0 when it succeeded).
     QString LastOpenDevice() const { return m_lastOpenDevice; }
@@ -69,6 +78,9 @@ private:
     };
 
     bool OpenDevice(const QString& path);
+    // Opens and locks the device file; -1 with the reason in error when it cannot.
+    static int OpenDeviceFile(const QString& path, int& error);
+    void AdoptDevice(int fd);
     ConfigFailure Configure(int baud, char parity, int dataBits, int stopBits);
     void CloseDevice();
 
@@ -82,8 +94,11 @@ private:
     bool ReceiveChars(const std::shared_ptr<Handoff>& handoff);
     bool Deliver(const std::shared_ptr<Handoff>& handoff, unsigned char byte);
     bool ExchangeRunning() const { return m_busy.load() != 0 || m_reading.load(); }
-    // Waits for the shutdown event alone, so a dead device costs no CPU.
-    void WaitForShutdown() const;
+    // Closes the vanished device and looks for it about once a second until it
+    // is back (true) or shutdown is requested (false).
+    bool WatchForDevice(const std::shared_ptr<Handoff>& handoff);
+    bool Reopen();
+    void NotifyLineChanged(bool up) const;
 
     int ReadPoll(char* buffer, int stored, int maxCount);
     void ReportError(const char* operation, int error) const;
@@ -91,12 +106,18 @@ private:
 
     std::thread m_thread;
     std::mutex m_lock;                    // device access: configuration, writes, reads
-    int m_fd = -1;
+    std::atomic<int> m_fd{-1};
+    std::atomic<bool> m_held{false};      // from a successful Open until Close
     int m_shutdownEvent = -1;             // eventfd; readable once shutdown is requested
     std::shared_ptr<Handoff> m_handoff;   // the running monitor thread's hand-over to the owner
     QObject* m_owner = nullptr;
     int m_portNumber = 0;
     unsigned m_eventMask = 0;
+    // The line settings of the last Open, for opening the device again.
+    int m_baud = 0;
+    char m_parity = 'N';
+    int m_dataBits = 8;
+    int m_stopBits = 1;
     termios m_savedTermios{};
     bool m_termiosSaved = false;
     std::atomic<int> m_threadAlive{0};

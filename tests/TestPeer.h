@@ -29,14 +29,10 @@ public:
     using Responder = std::function<std::string(const std::string& request, int baud)>;
 
     explicit CTestPeer(int portNumber = 1)
+        : m_link(m_home.Path() + QString("/velor/ports/COM%1").arg(portNumber))
     {
-        termios raw{};
-        cfmakeraw(&raw);
-        openpty(&m_master, &m_slave, nullptr, &raw, nullptr);
-        char name[256] = {};
-        ttyname_r(m_slave, name, sizeof name);
         QDir().mkpath(m_home.Path() + "/velor/ports");
-        QFile::link(QString::fromLocal8Bit(name), m_home.Path() + QString("/velor/ports/COM%1").arg(portNumber));
+        PlugIn();
         m_thread = std::thread([this] { Serve(); });
     }
 
@@ -106,11 +102,37 @@ public:
         m_master = -1;
     }
 
+    // Pulls a USB adapter: the device hangs up and is gone, its ports/COMn
+    // link dangles until Replug.
+    void Unplug()
+    {
+        CloseFarSide();
+        if (m_slave >= 0)
+            close(m_slave);
+        m_slave = -1;
+    }
+    // Plugs the adapter in again: a new device under the same ports/COMn name.
+    void Replug() { PlugIn(); }
+
     QString ConfigHome() const { return m_home.Path(); }
+    QString LinkPath() const { return m_link; }
 
     static std::string Frame(const std::string& inner) { return "\x02" + inner + "\x03"; }
 
 private:
+    void PlugIn()
+    {
+        termios raw{};
+        cfmakeraw(&raw);
+        int master = -1;
+        openpty(&master, &m_slave, nullptr, &raw, nullptr);
+        char name[256] = {};
+        ttyname_r(m_slave, name, sizeof name);
+        QFile::remove(m_link);
+        QFile::link(QString::fromLocal8Bit(name), m_link);
+        m_master = master;
+    }
+
     void Serve()
     {
         std::string pending;
@@ -148,7 +170,8 @@ private:
     }
 
     CTempConfigHome m_home;
-    int m_master = -1;
+    QString m_link;
+    std::atomic<int> m_master{-1};
     int m_slave = -1;
     std::atomic<bool> m_stop{false};
     mutable std::mutex m_mutex;
