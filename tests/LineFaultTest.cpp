@@ -9,11 +9,14 @@
 #include "settings/SettingsStore.h"
 #include "sim/SimController.h"
 #include "tests/MessageBoxRecorder.h"
+#include "tests/TempConfigHome.h"
 #include "tests/TestPeer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QEventLoop>
 #include <QTimer>
 #include <QTreeWidget>
@@ -243,4 +246,43 @@ TEST_F(LineFaultTest, SecondProgramOnTheSamePortIsToldItIsBusy)
     EXPECT_EQ(m_boxes.Calls()[0].text, "串口初始化失败，请重新设置");
     EXPECT_TRUE(m_boxes.Calls()[0].details.contains("串口已被其他程序占用")) << m_boxes.Calls()[0].details.toStdString();
     first.Close();
+}
+
+// The simulated controller as a program of its own: stopping it takes its
+// pseudo-terminal and its ports/COM1 link away, starting it again brings a new
+// one under the same name.
+TEST_F(LineFaultTest, SimulatedControllerStoppedAndStartedAgain)
+{
+    CTempConfigHome home; // a ports folder without the test peer's link
+    {
+        CSettingsStore store(HKEY_CURRENT_USER);
+        store.CreateKey("Software\\VELORCOM");
+        for (const auto& [name, text] : {std::pair{"comwhole", "1N81"}, {"combaud", "9600"},
+                                         {"comdoorbaud", "38400"}, {"specialcode", "E"}})
+            store.WriteString(name, text);
+    }
+    const QString link = home.Path() + "/velor/ports/COM1";
+    auto startSim = [&link](QProcess& sim) {
+        sim.setProgram(VELOR_SIM_PROGRAM);
+        sim.setArguments({"--port", "1"});
+        sim.start();
+        return sim.waitForStarted() && RunUntil([&] { return QFileInfo::exists(link); });
+    };
+    QProcess sim;
+    ASSERT_TRUE(startSim(sim));
+    Start();
+    ASSERT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }));
+
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(3000));
+    ASSERT_TRUE(RunUntil([&] { return StatusText(1041).isEmpty(); }));
+    EXPECT_FALSE(g_port.IsLineUp());
+
+    QProcess again;
+    ASSERT_TRUE(startSim(again));
+    EXPECT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }, 4000)) << "polling did not resume";
+    EXPECT_EQ(BoxesStartingWith("WARNING:").size(), 1);
+    m_dialog.reset(); // lets go of the port before the simulator goes
+    again.terminate();
+    again.waitForFinished(3000);
 }
