@@ -8,6 +8,7 @@
 #include "settings/PortSetupDlg.h"
 #include "settings/SettingsStore.h"
 #include "sim/SimController.h"
+#include "tests/EventLoopHelpers.h"
 #include "tests/MessageBoxRecorder.h"
 #include "tests/TempConfigHome.h"
 #include "tests/TestPeer.h"
@@ -22,7 +23,6 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 namespace {
 
@@ -31,14 +31,6 @@ constexpr int kIoPage = 3;
 constexpr int kFaultPage = 4;
 constexpr int kDoorPage = 6;
 const int kStatusTextIds[] = {1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1057};
-
-double ProcessCpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-}
 
 // The program's main window with its real pages against the simulated
 // controller on a line that can be unplugged and plugged in again under the
@@ -60,21 +52,10 @@ protected:
     }
     ~LineFaultTest() override { m_peer.SetResponder({}); }
 
-    // Serves events as the program's event loop does (QTest::qWait would
-    // serve the port's bytes only every 10 ms).
-    static void Run(int ms)
-    {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    static void Run(int ms) { RunEventLoop(ms); }
     static bool RunUntil(const std::function<bool()>& done, int timeoutMs = 3000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < timeoutMs)
-            Run(10);
-        return done();
+        return RunEventLoopUntil(done, timeoutMs);
     }
     CPage* Page(int index) const { return m_dialog->PageTab()->Page(index); }
     QString StatusText(int id) const { return Control<QLabel>(Page(kStatusPage), id)->text(); }

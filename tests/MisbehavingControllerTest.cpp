@@ -3,10 +3,10 @@
 #include "pages/IoPage.h"
 #include "pages/LampStatic.h"
 #include "params/FaultPage.h"
+#include "tests/EventLoopHelpers.h"
 #include "tests/LivePageRig.h"
 #include "tests/MessageBoxRecorder.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -36,14 +36,9 @@ const Misbehaviour kMisbehaviours[] = {
 class MisbehavingControllerTest : public LivePageRig
 {
 protected:
-    // Serves events until done() holds, at most timeoutMs.
     static bool RunUntil(const std::function<bool()>& done, int timeoutMs = 3000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < timeoutMs)
-            Run(10);
-        return done();
+        return RunEventLoopUntil(done, timeoutMs);
     }
 
     CSimMisbehaviour& Misbehave() { return m_sim->Misbehaviour(); }
