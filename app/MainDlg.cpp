@@ -13,17 +13,13 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <cstring>
 
 namespace {
 
 constexpr int kTabControlId = 1000;
 
-// Positions of the fault code in a fault report.
-constexpr int kFaultCodePos1 = 14;
-constexpr int kFaultCodePos2 = 15;
-// Position of a frame's second letter.
-constexpr int kLetter2Pos = 4;
+// Position of the fault code's two characters in a fault report.
+constexpr int kFaultCodePos = 14;
 
 } // namespace
 
@@ -40,7 +36,6 @@ CMainDlg::CMainDlg(QWidget* parent)
         delete placeholder;
     }
     setWindowIcon(LoadIconResource(128));
-    memset(m_assembly, 0, sizeof m_assembly);
 }
 
 CMainDlg::~CMainDlg()
@@ -54,13 +49,20 @@ void CMainDlg::OnInitDialog()
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    // Settings that cannot be read are named first; without usable settings,
+    // including a special code that would cut every request short, the
+    // serial settings dialog comes up as on the first run.
     PortSettings settings;
-    if (!ReadPortSettings(settings)) {
+    QString problem;
+    const bool read = ReadPortSettings(settings, &problem);
+    if (!problem.isEmpty())
+        VelorMessageBox("无法读取串口设置：" + problem, MB_OK | MB_ICONWARNING);
+    if (!read || !IsUsableSpecialCode(settings.specialCode)) {
         CPortSetupDlg dialog;
         dialog.exec();
         return;
     }
-    g_specialCode = settings.specialCode.isEmpty() ? 0 : settings.specialCode[0].toLatin1();
+    g_specialCode = settings.specialCode[0].toLatin1();
     if (!OpenControllerPort(this, settings, settings.baud)) {
         ReportPortFailure();
         return;
@@ -78,55 +80,23 @@ void CMainDlg::reject()
 
 void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
 {
-    const char c = static_cast<char>(byte);
-    if (c == STX) {
-        memset(m_assembly, 0, sizeof m_assembly);
-        m_assembly[0] = STX;
-        m_assemblyPos = 1;
-        return;
-    }
-    if (m_assemblyPos < 0)
-        return;
-    // A frame that would not fit the buffer with its ETX and NUL is dropped.
-    if (m_assemblyPos >= kFrameBufferSize - 2) {
-        DropFrame();
-        return;
-    }
-    // A frame never holds a NUL: line noise spoiled this one.
-    if (c == 0) {
-        DropFrame();
-        return;
-    }
-    m_assembly[m_assemblyPos++] = c;
-    if (c == ETX) {
-        m_assembly[m_assemblyPos] = 0;
-        const bool carriesLetters = m_assemblyPos > kLetter2Pos + 1;
-        m_assemblyPos = -1;
-        // A frame that ends before its two letters answers nothing; the
-        // letters a page would test are an older reply's.
-        if (carriesLetters)
-            OnFrameComplete();
-    }
+    if (m_assembler.Feed(static_cast<char>(byte)))
+        OnFrameComplete();
 }
 
 void CMainDlg::OnCommLineChanged(bool up, int /*portNumber*/)
 {
     // A frame cut by the loss of the line never ends.
     if (!up)
-        DropFrame();
+        m_assembler.DropFrame();
     for (int i = 0; i < m_tab->TabCount(); ++i)
         if (CPage* page = m_tab->Page(i))
             page->OnLineChanged(up);
 }
 
-void CMainDlg::DropFrame()
-{
-    m_assemblyPos = -1;
-}
-
 void CMainDlg::OnFrameComplete()
 {
-    g_reply.SetText(m_assembly);
+    g_reply.SetText(m_assembler.Frame());
     if (g_reply.Letter1() == 'E') {
         OnFaultReport();
         return;
@@ -137,12 +107,13 @@ void CMainDlg::OnFrameComplete()
 
 // Shows the fault code of a report; once the technician closes the box the
 // controller is told with F6 that the report was seen.
+// A report too short to carry its code is dropped: it would show an empty
+// or stale code and hold up every later frame until its box is closed.
 void CMainDlg::OnFaultReport()
 {
-    const QString code = QString("故障码: %1%2")
-                             .arg(QChar::fromLatin1(m_assembly[kFaultCodePos1]))
-                             .arg(QChar::fromLatin1(m_assembly[kFaultCodePos2]))
-                             .remove(QChar(0));
+    if (!g_reply.Carries(kFaultCodePos, 2))
+        return;
+    const QString code = "故障码: " + QString::fromLatin1(g_reply.Data() + kFaultCodePos, 2);
     VelorMessageBox(code);
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });
 }

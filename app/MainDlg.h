@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/FrameBuffer.h"
+#include "link/FrameAssembler.h"
 
 #include <QDialog>
 
@@ -33,9 +33,7 @@ public:
 private:
     void OnFrameComplete();
     void OnFaultReport();
-    void DropFrame();
 
     CPageTab* m_tab;
-    char m_assembly[kFrameBufferSize];
-    int m_assemblyPos = -1; // -1 while no frame is open
+    CFrameAssembler m_assembler;
 };

@@ -3,6 +3,7 @@
 #include "app/DataExchange.h"
 #include "app/TemplateLoader.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 
 #include <QTimerEvent>
 
@@ -20,7 +21,7 @@ void CPage::GiveFocus()
 
 void CPage::SetTimer1(int ms)
 {
-    m_timer1.start(ms, this);
+    m_timer1.start(CTimeScale::Ms(ms), this);
 }
 
 void CPage::KillTimer1()

@@ -16,8 +16,6 @@
 #include <QStyleOptionTab>
 #include <QStylePainter>
 
-bool g_doorBaud = false;
-
 namespace {
 
 struct PageInfo
@@ -213,9 +211,9 @@ void CPageTab::OnSelChange()
     m_pages[m_curPage]->show();
 
     if (m_curPage == kDoorPage) {
-        g_doorBaud = true;
+        m_doorBaud = true;
         MovePort(settings, settings.doorBaud, true);
-    } else if (g_doorBaud) {
+    } else if (m_doorBaud) {
         MovePort(settings, settings.baud, false);
     } else {
         m_pages[m_curPage]->GiveFocus();
@@ -231,7 +229,7 @@ void CPageTab::MovePort(const PortSettings& settings, int baud, bool toDoor)
         g_port.Close();
     if (OpenControllerPort(m_portOwner, settings, baud)) {
         if (!toDoor)
-            g_doorBaud = false;
+            m_doorBaud = false;
         wait.Restore();
         m_pages[m_curPage]->GiveFocus();
     } else {

@@ -34,6 +34,9 @@ public:
     int m_curPage = 0;
     int m_pageCount = 7;
 
+    // True while the port runs at the door machine's baud rate.
+    bool DoorBaud() const { return m_doorBaud; }
+
     static constexpr int kDoorPage = 6;
 
     // Lets tests create stand-in pages; an empty factory restores the real pages.
@@ -62,7 +65,5 @@ private:
     std::vector<CPage*> m_pages;
     int m_curSel = -1;
     int m_tabAreaHeight = 0;
+    bool m_doorBaud = false;
 };
-
-// Set while the port runs at the door machine's baud rate.
-extern bool g_doorBaud;

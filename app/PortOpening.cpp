@@ -30,6 +30,11 @@ QString FailureDetails(const QString& device, int error)
         return QString("无法打开 %1：设备不存在。\n请检查串口线或 USB 转串口适配器是否已连接，"
                        "并在串口设置中选择正确的端口。")
             .arg(device);
+    case ENOTTY:
+    case EISDIR:
+        return QString("无法打开 %1：这不是串口设备。\n请在串口设置中选择正确的端口，"
+                       "或将 ports 中的链接指向串口设备（如 /dev/ttyUSB0）。")
+            .arg(device);
     default:
         return QString("无法打开 %1：%2").arg(device, QString::fromLocal8Bit(strerror(error)));
     }

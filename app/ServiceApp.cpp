@@ -1,13 +1,42 @@
 #include "app/ServiceApp.h"
 
 #include "app/MainDlg.h"
+#include "app/MessageBox.h"
+#include "link/LinkHooks.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
 QPointer<QWidget> g_mainWindow;
+
+const char kPortErrorCaption[] = "Application Error";
+
+void ShowPortError(const QString& text)
+{
+    VelorMessageBox(text, MB_OK | MB_ICONERROR, kPortErrorCaption);
+}
+
+// A local event loop that leaves user input queued: paint and window system
+// events, timers and cross-thread calls are served meanwhile.
+void WaitPainting(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 left = ms; left > 0; left = ms - clock.elapsed()) {
+        QEventLoop loop;
+        QTimer::singleShot(std::chrono::milliseconds(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        if (loop.exec(QEventLoop::ExcludeUserInputEvents) < 0) // the application is quitting
+            std::this_thread::sleep_for(std::chrono::milliseconds(left));
+    }
+}
 
 } // namespace
 
@@ -27,6 +56,12 @@ void CServiceApp::CloseMainWindow()
     // takes effect as soon as it runs.
     if (QWidget* window = MainWindow())
         QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
+}
+
+void CServiceApp::InstallLinkHooks()
+{
+    CLinkHooks::SetErrorHandler(ShowPortError);
+    CLinkHooks::SetWaitHandler(WaitPainting);
 }
 
 int CServiceApp::Run()

@@ -14,6 +14,7 @@ int main(int argc, char** argv)
     if (qtTexts.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         application.installTranslator(&qtTexts);
     InitVelorResources();
+    CServiceApp::InstallLinkHooks();
     CServiceApp app;
     return app.Run();
 }

@@ -2,16 +2,9 @@
 
 #include "link/BusyScope.h"
 #include "link/FrameBuffer.h"
+#include "link/LinkHooks.h"
 #include "link/PortChannel.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QThread>
-#include <QTimer>
-
-#include <chrono>
-#include <thread>
+#include "link/TimeScale.h"
 
 namespace {
 
@@ -29,12 +22,6 @@ bool LettersMatch(int count)
 bool AckPresent(int count, int ackPos)
 {
     return ackPos == 0 || ReplyChar(count, ackPos) == 'F';
-}
-
-bool OnUserInterfaceThread()
-{
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
 }
 
 } // namespace
@@ -106,20 +93,5 @@ void CExchange::Send(const std::function<void()>& build)
 
 void CExchange::Sleep(int ms)
 {
-    if (ms <= 0)
-        return;
-    if (!OnUserInterfaceThread()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        return;
-    }
-    // A local event loop that leaves user input queued: paint and window
-    // system events, timers and cross-thread calls are served meanwhile.
-    QElapsedTimer clock;
-    clock.start();
-    for (qint64 left = ms; left > 0; left = ms - clock.elapsed()) {
-        QEventLoop loop;
-        QTimer::singleShot(std::chrono::milliseconds(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        if (loop.exec(QEventLoop::ExcludeUserInputEvents) < 0) // the application is quitting
-            std::this_thread::sleep_for(std::chrono::milliseconds(left));
-    }
+    CLinkHooks::Wait(CTimeScale::Ms(ms));
 }

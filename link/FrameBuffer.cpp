@@ -8,7 +8,9 @@ char g_specialCode = 0;
 
 namespace {
 
-char g_hexArea[3];
+// Per thread: the user-interface thread builds requests while a test peer's
+// or the simulator's thread builds replies.
+thread_local char t_hexArea[3];
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
@@ -41,10 +43,10 @@ unsigned ParseDigits(const char* p, const int* offsets, int count)
 const char* HexByte(int value)
 {
     const int byte = value & 0xFF;
-    g_hexArea[0] = kHexDigits[byte >> 4];
-    g_hexArea[1] = kHexDigits[byte & 0x0F];
-    g_hexArea[2] = 0;
-    return g_hexArea;
+    t_hexArea[0] = kHexDigits[byte >> 4];
+    t_hexArea[1] = kHexDigits[byte & 0x0F];
+    t_hexArea[2] = 0;
+    return t_hexArea;
 }
 
 int ParseHex1(const char* p)
@@ -83,7 +85,6 @@ int CFrameBuffer::Length() const
 
 bool CFrameBuffer::Carries(int pos, int count) const
 {
-    constexpr int kFrameTail = 3; // two checksum digits and ETX
     return pos >= 0 && count >= 0 && pos + count <= Length() - kFrameTail;
 }
 

@@ -7,6 +7,8 @@
 constexpr char STX = 0x02;
 constexpr char ETX = 0x03;
 constexpr int kFrameBufferSize = 1024;
+// The two checksum digits and ETX after a frame's data.
+constexpr int kFrameTail = 3;
 // Every request of this tool is addressed to 255 ("FF").
 constexpr int kControllerAddress = 255;
 
@@ -31,10 +33,10 @@ public:
     char* Data() { return m_buffer; }
     const char* Data() const { return m_buffer; }
     int Length() const;
-    // True when the frame's data reaches over positions pos to pos+count-1
-    // ahead of its two checksum digits and ETX. A shorter reply would
-    // otherwise hand its checksum, or an older reply still in the buffer
-    // behind it, to the reader as data.
+    // True when the frame's data reaches over positions pos .. pos+count-1,
+    // before the two checksum digits and ETX that end every frame. A shorter
+    // frame would otherwise hand its checksum, or what an older frame left
+    // behind it in the buffer, to its reader as data.
     bool Carries(int pos, int count) const;
     void SetText(const char* text);
 
@@ -56,7 +58,8 @@ extern CFrameBuffer g_request;
 extern CFrameBuffer g_reply;
 extern char g_specialCode;
 
-// "%02X" of value modulo 256 in one shared three-character area.
+// "%02X" of value modulo 256 in a three-character area of the calling thread,
+// valid until its next call on that thread.
 const char* HexByte(int value);
 int ParseHex1(const char* p);
 int ParseHex2(const char* p);

@@ -1,8 +1,10 @@
 #include "link/PortChannel.h"
 
-#include "app/MessageBox.h"
-#include "link/Exchange.h"
+#include "link/ConfigFolder.h"
 #include "link/FrameBuffer.h"
+#include "link/LineSpeed.h"
+#include "link/LinkHooks.h"
+#include "link/TimeScale.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -28,37 +30,12 @@ namespace {
 
 constexpr int kReadPolls = 20;
 constexpr int kReadPollIntervalMs = 80;
-constexpr auto kCloseStep = std::chrono::milliseconds(1000);
+constexpr int kCloseStepMs = 1000;
 // While an exchange keeps arriving bytes for Read, the device stays readable;
 // the monitor thread then looks again this often instead of waking on it.
 constexpr int kHoldRecheckMs = 20;
 // How often a device that went away is looked for.
 constexpr int kReplugCheckMs = 1000;
-
-const char kErrorCaption[] = "Application Error";
-
-struct BaudRate
-{
-    int baud;
-    speed_t speed;
-};
-
-const BaudRate kBaudRates[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000},
-};
-
-// B0 for a rate the line cannot run at.
-speed_t SpeedFor(int baud)
-{
-    for (const BaudRate& rate : kBaudRates)
-        if (rate.baud == baud)
-            return rate.speed;
-    return B0;
-}
 
 // 0 for a character size the line does not have.
 tcflag_t CharacterSize(int dataBits)
@@ -70,17 +47,6 @@ tcflag_t CharacterSize(int dataBits)
     case 8: return CS8;
     default: return 0;
     }
-}
-
-void ShowError(const QString& text)
-{
-    VelorMessageBox(text, MB_OK | MB_ICONERROR, kErrorCaption);
-}
-
-bool OnUserInterfaceThread()
-{
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app && QThread::currentThread() == app->thread();
 }
 
 void SignalEvent(int fd)
@@ -141,10 +107,7 @@ CPortChannel::~CPortChannel()
 
 QString CPortChannel::DevicePath(int portNumber)
 {
-    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (configHome.isEmpty())
-        configHome = qEnvironmentVariable("HOME") + "/.config";
-    const QString configured = QString("%1/velor/ports/COM%2").arg(configHome).arg(portNumber);
+    const QString configured = CConfigFolder::PortLink(portNumber);
     // A dangling link still names the port the user chose; opening it then
     // fails with that path rather than silently trying a built-in port.
     const QFileInfo entry(configured);
@@ -201,6 +164,13 @@ int CPortChannel::OpenDeviceFile(const QString& path, int& error)
         error = errno;
         return -1;
     }
+    // Only a terminal is a serial line: anything else (a link to a user's file
+    // or a folder) is closed again unwritten.
+    if (!isatty(fd)) {
+        error = ENOTTY;
+        ::close(fd);
+        return -1;
+    }
     // Not shared: the lock refuses every second opener of the device, the
     // exclusive mode also refuses other programs that do not lock.
     if (flock(fd, LOCK_EX | LOCK_NB) < 0) {
@@ -224,7 +194,7 @@ CPortChannel::ConfigFailure CPortChannel::Configure(int baud, char parity, int d
     termios tio{};
     if (tcgetattr(m_fd, &tio) < 0)
         return {"GetCommState()", errno};
-    const speed_t speed = SpeedFor(baud);
+    const speed_t speed = CLineSpeed::SpeedOf(baud);
     const tcflag_t size = CharacterSize(dataBits);
     const bool knownParity = parity == 'N' || parity == 'O' || parity == 'E';
     if (speed == B0 || size == 0 || !knownParity || (stopBits != 1 && stopBits != 2))
@@ -262,7 +232,7 @@ void CPortChannel::Close()
 {
     while (m_threadAlive) {
         RequestShutdown();
-        std::this_thread::sleep_for(kCloseStep);
+        std::this_thread::sleep_for(std::chrono::milliseconds(CTimeScale::Ms(kCloseStepMs)));
     }
     JoinMonitor();
     std::lock_guard lock(m_lock);
@@ -296,7 +266,7 @@ int CPortChannel::Read(char* buffer, int maxCount)
     m_reading = true;
     int stored = 0;
     for (int poll = 0; maxCount > 0 && poll < kReadPolls; ++poll) {
-        CExchange::Sleep(kReadPollIntervalMs);
+        CLinkHooks::Wait(CTimeScale::Ms(kReadPollIntervalMs));
         const int got = ReadPoll(buffer, stored, maxCount);
         stored += got;
         const bool endOfFrame = memchr(buffer, ETX, stored) != nullptr;
@@ -400,7 +370,7 @@ bool CPortChannel::WatchForDevice(const std::shared_ptr<Handoff>& handoff)
     NotifyLineChanged(false);
     pollfd fds[1] = {{m_shutdownEvent, POLLIN, 0}};
     for (;;) {
-        if (WaitReadable(fds, 1, kReplugCheckMs) == 0)
+        if (WaitReadable(fds, 1, CTimeScale::Ms(kReplugCheckMs)) == 0)
             return false;
         if (Reopen()) {
             NotifyLineChanged(true);
@@ -497,8 +467,5 @@ void CPortChannel::ReportError(const char* operation, int error) const
     const char* reason = strerrordesc_np(error);
     const QString text = QString::asprintf("WARNING:  %s Failed with the following error: \n%s\nPort: %d\n",
                                            operation, reason ? reason : "Unknown error", m_portNumber);
-    if (OnUserInterfaceThread())
-        ShowError(text);
-    else if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [text] { ShowError(text); }, Qt::QueuedConnection);
+    CLinkHooks::ReportError(text);
 }

@@ -35,7 +35,8 @@ public:
 
     // Returns 1 when the device was opened (even if configuring it reported an
     // error), 0 when it could not be opened (nothing is reported then; see
-    // LastOpenDevice and LastOpenErrno). parity is 'N', 'O' or 'E'.
+    // LastOpenDevice and LastOpenErrno), also when it is no terminal (ENOTTY):
+    // such a file is never written. parity is 'N', 'O' or 'E'.
     int Open(QObject* owner, int portNumber, int baud, char parity, int dataBits, int stopBits,
              unsigned eventMask);
     // Discards both queues, then writes; true when all bytes went out at once.

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 CCellList::CCellList(QWidget* parent)
@@ -102,4 +103,37 @@ void CCellList::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     QTreeWidget::mouseReleaseEvent(event);
+}
+
+void CCellList::SetGridLines(bool on)
+{
+    m_gridLines = on;
+    viewport()->update();
+}
+
+QColor CCellList::GridLineColor() const
+{
+    return palette().color(QPalette::Midlight);
+}
+
+// After the row's cells: a line along the bottom of the row and one at the
+// right edge of every cell, in display order.
+void CCellList::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QTreeWidget::drawRow(painter, option, index);
+    if (!m_gridLines)
+        return;
+    const QRect row = option.rect;
+    painter->save();
+    painter->setPen(GridLineColor());
+    painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());
+    const QHeaderView* order = header();
+    for (int position = 0; position < order->count(); ++position) {
+        const int column = order->logicalIndex(position);
+        if (order->isSectionHidden(column))
+            continue;
+        const int right = order->sectionViewportPosition(column) + order->sectionSize(column) - 1;
+        painter->drawLine(right, row.top(), right, row.bottom());
+    }
+    painter->restore();
 }

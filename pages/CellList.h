@@ -30,6 +30,11 @@ public:
     // True for the cell drawn sunken: the focused row at the current column.
     bool IsCurrentCell(const QModelIndex& index) const;
 
+    // Grid lines between the cells of the rows (off at creation).
+    void SetGridLines(bool on);
+    bool HasGridLines() const { return m_gridLines; }
+    QColor GridLineColor() const;
+
 signals:
     // The cell (row, column index) was pressed again; `text` is its text.
     void BeginLabelEdit(int row, int column, const QString& text);
@@ -38,6 +43,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     int FocusedRow() const;
@@ -45,4 +51,5 @@ private:
 
     int m_currentColumn = -1;
     bool m_pressIgnored = false;
+    bool m_gridLines = false;
 };

@@ -18,8 +18,6 @@
 #include <algorithm>
 #include <cstdint>
 
-int g_statusPollPhase = 0;
-
 namespace {
 
 constexpr int kFloorCountParameter = 0x0B;  // F11, the number of floors
@@ -48,7 +46,7 @@ constexpr int kGreenRow = 16;
 constexpr int kLit = 0;
 constexpr int kGrey = 2;
 
-// Requests of the poll, chosen by g_statusPollPhase after it advanced.
+// Requests of the poll, chosen by the poll phase after it advanced.
 constexpr char kPollLetters[3] = {'0', '3', '8'};
 
 // One block of the call reply: six bytes, one bit a floor.
@@ -67,6 +65,11 @@ const CallBlock kCallBlocks[] = {
 bool Bit(int value, int n)
 {
     return (value >> n) & 1;
+}
+
+bool ReplyCarries(int pos, int count)
+{
+    return g_reply.Carries(pos, count);
 }
 
 int ReplyByte(int pos)
@@ -108,15 +111,16 @@ QString LoadText(int s2)
     return {};
 }
 
-// Call type of a click from the display position of the clicked column, or 0
-// when the position names no call column.
-char CallTypeAtPosition(int position)
+// Call type of a click on a column of the floor list (its index, wherever it
+// has been dragged to), or 0 for no column: the floor number and the car call
+// column register a car call, the hall call columns their direction.
+char CallTypeOfColumn(int column)
 {
-    switch (position) {
-    case 0:
-    case 1: return '0';
-    case 2: return '1';
-    case 3: return '2';
+    switch (column) {
+    case FloorNumberColumn:
+    case CarCallColumn: return '0';
+    case UpCallColumn: return '1';
+    case DownCallColumn: return '2';
     default: return 0;
     }
 }
@@ -157,6 +161,7 @@ void CStatusPage::SetUpFloorList()
 {
     SetupReportView(m_list);
     m_list->header()->setSectionsMovable(true);
+    m_list->SetGridLines(true);
     InsertColumn(m_list, FloorNumberColumn, "楼层", 38, Qt::AlignHCenter);
     InsertColumn(m_list, CarCallColumn, "指令", 38, Qt::AlignHCenter);
     InsertColumn(m_list, UpCallColumn, "上召↑", 52, Qt::AlignHCenter);
@@ -175,8 +180,8 @@ void CStatusPage::OnPoll()
 
 void CStatusPage::SendNextPoll()
 {
-    g_statusPollPhase = (g_statusPollPhase + 1) % 3;
-    const char letter = kPollLetters[g_statusPollPhase];
+    m_pollPhase = (m_pollPhase + 1) % 3;
+    const char letter = kPollLetters[m_pollPhase];
     CExchange::Send([letter] { g_request.BuildCommand(kControllerAddress, 'A', letter); });
 }
 
@@ -187,7 +192,7 @@ void CStatusPage::ReadFloorCount()
     request.waitMs = 50;
     request.maxCount = 20;
     request.test = Acceptance::Letters;
-    if (!CExchange::Run(request) || !g_reply.Carries(7, 4))
+    if (!CExchange::Run(request) || !ReplyCarries(7, 4))
         return;
     const int count = ParseHex4(g_reply.Data() + 7);
     if (count > kMostFloors)
@@ -223,7 +228,7 @@ void CStatusPage::OnReplyReady()
 // A0: floor display code and the two state bytes.
 void CStatusPage::DecodeState()
 {
-    if (!g_reply.Carries(5, 6))
+    if (!ReplyCarries(5, 6))
         return;
     const int code = ReplyByte(5);
     const int s1 = ReplyByte(7);
@@ -255,7 +260,7 @@ void CStatusPage::DecodeCalls()
         const QString mark = QString::fromUtf8(block.mark);
         for (int i = 0; i < markedFloors; ++i) {
             const int pos = block.firstPos + 2 * (i / 8);
-            if (!g_reply.Carries(pos, 2))
+            if (!ReplyCarries(pos, 2))
                 break;
             ShowCallMark(i, block.column, Bit(ReplyByte(pos), i % 8), mark);
         }
@@ -275,7 +280,7 @@ void CStatusPage::ShowCallMark(int floorIndex, int column, bool called, const QS
 // A8: the car's speed in mm/s, signed, low byte first.
 void CStatusPage::DecodeSpeed()
 {
-    if (!g_reply.Carries(5, 4))
+    if (!ReplyCarries(5, 4))
         return;
     const auto mmPerSecond = static_cast<std::int16_t>(ParseHex4(g_reply.Data() + 5));
     m_speed = QString::asprintf("速度: %.2fm/s", mmPerSecond * 0.001);
@@ -302,7 +307,7 @@ void CStatusPage::OnFloorListClicked()
 {
     KillTimer1();
     const int row = SelectedRow(m_list);
-    const char callType = CallTypeAtPosition(m_list->CurrentColumn());
+    const char callType = CallTypeOfColumn(m_list->header()->logicalIndex(m_list->CurrentColumn()));
     if (row >= 0 && callType != 0) {
         const int floor = RowItemData(m_list, row);
         CExchange::Send([callType, floor] {

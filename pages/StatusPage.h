@@ -9,10 +9,6 @@ class CArrowStatic;
 class CCellList;
 class CLampStatic;
 
-// Chooses the next request of the status page's poll: A3, A8, A0 in turn.
-// Shared by every status page of the process and never reset.
-extern int g_statusPollPhase;
-
 // The elevator status page (tab 0): polls calls (A3), speed (A8) and state
 // (A0) in turn and shows floor, mode, direction, speed, door, door lock, load,
 // running or fault, safety circuit, group operation and every floor's calls. A
@@ -56,6 +52,8 @@ private:
     void OnPortSetup();
 
     int m_floorCount = 0;
+    // Chooses the next request of the poll: A3, A8, A0 in turn.
+    int m_pollPhase = 0;
     QFont m_bigFont;
     CCellList* m_list;
     CLampStatic* m_lamp;

@@ -14,6 +14,7 @@
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 
+
 namespace {
 
 constexpr int kTemplateId = 133;
@@ -77,13 +78,17 @@ CFaultPage::CFaultPage(QWidget* parent)
 
 // Every focus reads the whole log again. A focus that comes while a read runs
 // or while its failure message is open is not a new request and is ignored.
+// A failed read is reported; so is a probe without answer when no rows are
+// left to show (after 刷新 cleared them), as an empty list would read as "no
+// faults".
 void CFaultPage::OnSetFocus()
 {
     CPage::OnSetFocus();
     if (m_reading)
         return;
     const QScopedValueRollback reading(m_reading, true);
-    if (ReadFaultLog() == ReadResult::Failed)
+    const ReadResult result = ReadFaultLog();
+    if (result == ReadResult::Failed || (result == ReadResult::NoAnswer && RowCount(m_list) == 0))
         VelorMessageBox("通讯失败，请刷新!");
 }
 
@@ -109,14 +114,14 @@ CFaultPage::ReadResult CFaultPage::ReadFaultLog()
 }
 
 // Shows the record in g_reply as row `number` (or after the last row); an
-// empty record (code 0) and a cut reply get no row. The row's item data is
-// the fault code.
+// empty record (code 0), or one too short to carry its code, gets no row.
+// The row's item data is the fault code.
 void CFaultPage::AddRecordRow(int number)
 {
     FaultRecord record;
     if (!FaultRecord::Read(m_longFormat, record) || record.code == 0)
         return;
-    const int row = InsertRow(m_list, number, QString::number(record.number), record.code);
+    const int row = InsertRow(m_list, number, record.number, record.code);
     SetRowText(m_list, row, 1, QString::number(record.code));
     SetRowText(m_list, row, 2, record.floor);
     SetRowText(m_list, row, 3, record.time);

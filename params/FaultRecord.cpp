@@ -2,6 +2,10 @@
 
 #include "link/FrameBuffer.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
 namespace {
 
 // Where a fault record's fields stand in the A1 reply of one generation.
@@ -24,22 +28,28 @@ const RecordLayout& LayoutOf(bool longFormat)
     return longFormat ? kLongRecord : kShortRecord;
 }
 
-int TimeLength(const RecordLayout& layout)
+// The hex field at pos; nullopt when the reply does not carry it in full.
+std::optional<int> ReplyHex(int pos, int digits)
 {
-    int length = 0;
-    for (const char* p = layout.timePattern; *p; ++p)
-        length += *p == '#';
-    return length;
-}
-
-int ReplyHex(int pos, int digits)
-{
+    if (!g_reply.Carries(pos, digits))
+        return std::nullopt;
     const char* text = g_reply.Data() + pos;
     return digits == 1 ? ParseHex1(text) : ParseHex2(text);
 }
 
-QString FormatTime(const char* stamp, const char* pattern)
+QString NumberText(std::optional<int> value)
 {
+    return value ? QString::number(*value) : QString();
+}
+
+// The time stamp at pos in the pattern's form; empty when the reply does not
+// carry every character of it.
+QString FormatTime(int pos, const char* pattern)
+{
+    const int length = static_cast<int>(std::count(pattern, pattern + strlen(pattern), '#'));
+    if (!g_reply.Carries(pos, length))
+        return {};
+    const char* stamp = g_reply.Data() + pos;
     QString text;
     for (const char* p = pattern; *p; ++p)
         text += QLatin1Char(*p == '#' ? *stamp++ : *p);
@@ -56,11 +66,12 @@ int FaultRecord::Count(bool longFormat)
 bool FaultRecord::Read(bool longFormat, FaultRecord& record)
 {
     const RecordLayout& layout = LayoutOf(longFormat);
-    if (!g_reply.Carries(layout.timePos, TimeLength(layout)))
+    const std::optional<int> code = ReplyHex(layout.codePos, 2);
+    if (!code)
         return false;
-    record.number = ReplyHex(layout.numberPos, layout.numberDigits);
-    record.code = ReplyHex(layout.codePos, 2);
-    record.floor = layout.floorPos < 0 ? QString() : QString::number(ReplyHex(layout.floorPos, 2));
-    record.time = FormatTime(g_reply.Data() + layout.timePos, layout.timePattern);
+    record.code = *code;
+    record.number = NumberText(ReplyHex(layout.numberPos, layout.numberDigits));
+    record.floor = layout.floorPos < 0 ? QString() : NumberText(ReplyHex(layout.floorPos, 2));
+    record.time = FormatTime(layout.timePos, layout.timePattern);
     return true;
 }

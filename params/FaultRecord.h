@@ -9,15 +9,15 @@
 // A code of 0 marks an empty record.
 struct FaultRecord
 {
-    int number = 0;
     int code = 0;
-    QString floor; // empty on the short-record generation
+    // Shown texts; a field the reply does not carry in full stays empty.
+    QString number;
+    QString floor; // always empty on the short-record generation
     QString time;
 
     // Records in the log: 20 on the long-record generation, 16 on the short one.
     static int Count(bool longFormat);
-    // Reads the record in g_reply; false when the reply ends, ahead of its
-    // checksum digits and ETX, before the record's last field, so that a cut
-    // reply is never shown with characters it did not carry.
+    // Reads the record in g_reply; false when the reply is too short to carry
+    // the fault code. No field shows characters the reply did not carry.
     static bool Read(bool longFormat, FaultRecord& record);
 };

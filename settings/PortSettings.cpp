@@ -13,12 +13,13 @@ int DigitValue(QChar c)
 
 void ApplyComWhole(const QString& comwhole, PortSettings& settings)
 {
-    if (comwhole.size() < 4 || DigitValue(comwhole[0]) < 1)
+    const std::optional<ComWhole> format = ComWhole::Parse(comwhole);
+    if (!format || format->port < 1)
         return;
-    settings.port = DigitValue(comwhole[0]);
-    settings.parity = comwhole[1].toLatin1();
-    settings.dataBits = DigitValue(comwhole[2]);
-    settings.stopBits = DigitValue(comwhole[3]);
+    settings.port = format->port;
+    settings.parity = format->parity;
+    settings.dataBits = format->dataBits;
+    settings.stopBits = format->stopBits;
 }
 
 int BaudValue(const QString& text, int fallback)
@@ -30,22 +31,51 @@ int BaudValue(const QString& text, int fallback)
 
 } // namespace
 
-bool ReadPortSettings(PortSettings& settings)
+std::optional<ComWhole> ComWhole::Parse(const QString& text)
 {
-    CSettingsStore store(HKEY_CURRENT_USER);
-    if (!store.OpenKey(kSettingsKey))
-        return false;
+    if (text.size() < 4)
+        return std::nullopt;
+    return ComWhole{DigitValue(text[0]), text[1].toLatin1(), DigitValue(text[2]), DigitValue(text[3])};
+}
 
+QString ComWhole::Text() const
+{
+    return QString::number(port) + QChar::fromLatin1(parity) + QString::number(dataBits) + QString::number(stopBits);
+}
+
+bool IsUsableSpecialCode(const QString& code)
+{
+    return code.size() == 1 && code[0].unicode() > 0x20 && code[0].unicode() < 0x7F;
+}
+
+bool ReadPortSettings(PortSettings& settings, QString* problem)
+{
+    QString firstProblem;
+    const auto read = [&](CSettingsStore& store, const char* name, QString& text) {
+        const bool found = store.ReadString(name, text);
+        if (!found && firstProblem.isEmpty())
+            firstProblem = store.LastError();
+        return found;
+    };
+
+    CSettingsStore store(HKEY_CURRENT_USER);
+    if (!store.OpenKey(kSettingsKey)) {
+        if (problem)
+            *problem = store.LastError();
+        return false;
+    }
     settings = PortSettings();
     QString comwhole, baud, doorBaud;
-    if (store.ReadString("comwhole", comwhole))
+    if (read(store, "comwhole", comwhole))
         ApplyComWhole(comwhole, settings);
-    if (store.ReadString("combaud", baud))
+    if (read(store, "combaud", baud))
         settings.baud = BaudValue(baud, settings.baud);
     settings.doorBaud = settings.baud;
-    if (store.ReadString("comdoorbaud", doorBaud))
+    if (read(store, "comdoorbaud", doorBaud))
         settings.doorBaud = BaudValue(doorBaud, settings.baud);
-    store.ReadString("specialcode", settings.specialCode);
+    read(store, "specialcode", settings.specialCode);
     store.CloseKey();
-    return true;
+    if (problem)
+        *problem = firstProblem;
+    return firstProblem.isEmpty();
 }

@@ -32,11 +32,6 @@ QString ParityText(QChar letter)
     return "偶";
 }
 
-QString DigitText(QChar c)
-{
-    return QString::number(c.isDigit() ? c.digitValue() : 0);
-}
-
 int BaudAt(const QComboBox* box)
 {
     return kBaudRates[qBound(0, box->currentIndex(), 7)];
@@ -95,16 +90,21 @@ void CPortSetupDlg::LoadStoredSettings(CSettingsStore& store)
 {
     QString comwhole;
     // A comwhole of fewer than four characters is ignored; the defaults show instead.
-    if (store.ReadString("comwhole", comwhole) && comwhole.size() >= 4) {
-        m_strPort = "COM" + DigitText(comwhole[0]);
-        m_strParity = ParityText(comwhole[1]);
-        m_strDataBits = DigitText(comwhole[2]);
-        m_strStopBits = DigitText(comwhole[3]);
+    if (!store.ReadString("comwhole", comwhole))
+        comwhole.clear();
+    if (const std::optional<ComWhole> format = ComWhole::Parse(comwhole)) {
+        m_strPort = "COM" + QString::number(format->port);
+        m_strParity = ParityText(QChar::fromLatin1(format->parity));
+        m_strDataBits = QString::number(format->dataBits);
+        m_strStopBits = QString::number(format->stopBits);
     }
     store.ReadString("combaud", m_strBaud);
     store.ReadString("comdoorbaud", m_strDoorBaud);
     store.ReadString("specialcode", m_strSpecialCode);
-    m_strSpecialCode.truncate(1);
+    // A missing or unusable code (a save cut short, a value edited by hand)
+    // shows as on the first run, so that OK repairs it.
+    if (!IsUsableSpecialCode(m_strSpecialCode))
+        m_strSpecialCode = kDefaultSpecialCode;
     store.CloseKey();
 }
 
@@ -130,24 +130,34 @@ void CPortSetupDlg::OnOK()
     m_cParity = kParityLetters[qBound(0, m_cbParity->currentIndex(), 2)];
     m_nDataBits = m_cbDataBits->currentIndex() == 0 ? 7 : 8;
     m_nStopBits = m_cbStopBits->currentIndex() + 1;
-    const QString comwhole = QString::number(m_nPort) + QChar(m_cParity) + QString::number(m_nDataBits)
-                             + QString::number(m_nStopBits);
+    const QString comwhole = ComWhole{m_nPort, m_cParity, m_nDataBits, m_nStopBits}.Text();
     UpdateData(true);
 
-    if (SaveSettings(comwhole)) {
+    const QString failure = SaveSettings(comwhole);
+    if (failure.isEmpty()) {
         VelorMessageBox("请重新启动程序，方能生效");
         CServiceApp::CloseMainWindow();
+    } else {
+        VelorMessageBox("无法保存串口设置：" + failure, MB_OK | MB_ICONERROR);
     }
     QDialog::accept();
 }
 
-bool CPortSetupDlg::SaveSettings(const QString& comwhole)
+// Writes the four values, stopping at the first that cannot be written;
+// returns why it failed (folder, value, reason), empty when all were written.
+QString CPortSetupDlg::SaveSettings(const QString& comwhole)
 {
     CSettingsStore store(HKEY_CURRENT_USER);
-    store.OpenKey("Software");
-    store.CreateKey("VELORCOM");
-    store.WriteString("comwhole", comwhole);
-    store.WriteString("combaud", QString::number(m_nBaud));
-    store.WriteString("comdoorbaud", QString::number(m_nDoorBaud));
-    return store.WriteString("specialcode", m_strSpecialCode) == 1;
+    if (!store.OpenKey("Software") || !store.CreateKey("VELORCOM"))
+        return store.LastError().isEmpty() ? CSettingsStore::RootFolder() : store.LastError();
+    const std::pair<const char*, QString> values[] = {
+        {"comwhole", comwhole},
+        {"combaud", QString::number(m_nBaud)},
+        {"comdoorbaud", QString::number(m_nDoorBaud)},
+        {"specialcode", m_strSpecialCode},
+    };
+    for (const auto& [name, text] : values)
+        if (!store.WriteString(name, text))
+            return store.LastError();
+    return {};
 }

@@ -47,5 +47,5 @@ private:
     void LoadStoredSettings(CSettingsStore& store);
     void SetDefaults();
     void SelectDefaultsWhereUnselected();
-    bool SaveSettings(const QString& comwhole);
+    QString SaveSettings(const QString& comwhole);
 };

@@ -21,6 +21,13 @@ public:
     int WriteString(const QString& valueName, const QString& text);
     void CloseKey();
 
+    // Why the last OpenKey, CreateKey, ReadString or WriteString failed, naming
+    // the folder and the value; empty after a success and when OpenKey or
+    // ReadString found nothing to read (a first run).
+    QString LastError() const { return m_lastError; }
+    // Folder of the held key.
+    QString KeyFolder() const { return m_key; }
+
     // Folder of the current user's hive.
     static QString RootFolder();
 
@@ -28,4 +35,5 @@ private:
     QString ValuePath(const QString& valueName) const;
 
     QString m_key; // folder of the held key, empty when none is held
+    mutable QString m_lastError;
 };

@@ -1,26 +1,30 @@
 #include "sim/SimPortLink.h"
 
+#include "link/ConfigFolder.h"
+
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
 
-std::string ConfigHome()
+const char kPseudoTerminals[] = "/dev/pts/";
+
+std::string LinkTarget(const std::string& path)
 {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome && *configHome)
-        return configHome;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config";
+    char target[4096];
+    const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
+    return length >= 0 ? std::string(target, static_cast<size_t>(length)) : std::string();
 }
 
 } // namespace
 
 CSimPortLink::CSimPortLink(int port, const std::string& device)
     : m_path(PortsFolder() + "/COM" + std::to_string(port))
+    , m_lockPath(PortsFolder() + "/.COM" + std::to_string(port) + ".sim-lock")
     , m_device(device)
 {
     std::error_code error;
@@ -29,17 +33,36 @@ CSimPortLink::CSimPortLink(int port, const std::string& device)
         m_error = PortsFolder() + ": " + error.message();
         return;
     }
+    // Held while this simulator serves the port; a simulator killed hard
+    // leaves its link behind but not its lock.
+    m_lock = open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const bool ownsPort = m_lock >= 0 && flock(m_lock, LOCK_EX | LOCK_NB) == 0;
     // symlink never overwrites: an existing entry of any kind makes it fail.
     if (symlink(device.c_str(), m_path.c_str()) < 0) {
-        m_error = m_path + ": " + std::strerror(errno);
-        return;
+        const int failure = errno;
+        if (!(failure == EEXIST && ownsPort && ReplaceStaleLink())) {
+            m_error = m_path + ": " + std::strerror(failure);
+            return;
+        }
     }
     m_made = true;
+}
+
+// A link to a pseudo-terminal that no running simulator holds is one a killed
+// simulator left; its terminal number may since belong to another program.
+// Anything else (a real device's link, a file, a folder) is never replaced.
+bool CSimPortLink::ReplaceStaleLink()
+{
+    if (LinkTarget(m_path).rfind(kPseudoTerminals, 0) != 0)
+        return false;
+    return unlink(m_path.c_str()) == 0 && symlink(m_device.c_str(), m_path.c_str()) == 0;
 }
 
 CSimPortLink::~CSimPortLink()
 {
     Remove();
+    if (m_lock >= 0)
+        close(m_lock); // releases the lock
 }
 
 void CSimPortLink::Remove()
@@ -47,13 +70,11 @@ void CSimPortLink::Remove()
     if (!m_made)
         return;
     m_made = false;
-    char target[4096];
-    const ssize_t length = readlink(m_path.c_str(), target, sizeof target - 1);
-    if (length >= 0 && std::string(target, length) == m_device)
+    if (LinkTarget(m_path) == m_device)
         unlink(m_path.c_str());
 }
 
 std::string CSimPortLink::PortsFolder()
 {
-    return ConfigHome() + "/velor/ports";
+    return CConfigFolder::PortsFolder().toStdString();
 }

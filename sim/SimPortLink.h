@@ -4,9 +4,11 @@
 
 // The entry ${XDG_CONFIG_HOME:-$HOME/.config}/velor/ports/COMn that lets the
 // tool open the simulated controller as port n: a symbolic link to the
-// pseudo-terminal. An entry that is already there (a link, a file, even a
-// dangling link) is never replaced; the link is removed again on destruction,
-// but only while it is still the one made here.
+// pseudo-terminal. A link to a pseudo-terminal that a simulator killed hard
+// left behind is replaced (a running simulator holds the lock file
+// ports/.COMn.sim-lock); any other entry (a device's link, a file, a dangling
+// link elsewhere) is never replaced. The link is removed again on
+// destruction, but only while it is still the one made here.
 class CSimPortLink
 {
 public:
@@ -23,8 +25,11 @@ public:
 
 private:
     void Remove();
+    bool ReplaceStaleLink();
 
     std::string m_path;
+    std::string m_lockPath;
+    int m_lock = -1;
     std::string m_device;
     std::string m_error;
     bool m_made = false;

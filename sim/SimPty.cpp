@@ -1,5 +1,7 @@
 #include "sim/SimPty.h"
 
+#include "link/LineSpeed.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -8,29 +10,6 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-
-namespace {
-
-struct BaudRate
-{
-    speed_t speed;
-    int baud;
-};
-
-constexpr BaudRate kBaudRates[] = {
-    {B300, 300}, {B600, 600}, {B1200, 1200}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600},
-    {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
-};
-
-int BaudOf(speed_t speed)
-{
-    for (const BaudRate& rate : kBaudRates)
-        if (rate.speed == speed)
-            return rate.baud;
-    return 0;
-}
-
-} // namespace
 
 CSimPty::CSimPty()
 {
@@ -83,10 +62,7 @@ bool CSimPty::Fail(const char* what)
 
 int CSimPty::LineBaud() const
 {
-    termios tio{};
-    if (tcgetattr(m_terminal, &tio) < 0)
-        return 0;
-    return BaudOf(cfgetospeed(&tio));
+    return CLineSpeed::LineBaud(m_terminal);
 }
 
 void CSimPty::HandleWatchEvents()
@@ -101,8 +77,5 @@ void CSimPty::HandleWatchEvents()
 
 bool CSimPty::IsKnownBaud(int baud)
 {
-    for (const BaudRate& rate : kBaudRates)
-        if (rate.baud == baud)
-            return true;
-    return false;
+    return CLineSpeed::IsKnown(baud);
 }

@@ -109,8 +109,9 @@ void CSimServer::ReadRequests(Clock::time_point now)
     char bytes[4096];
     ssize_t count;
     while ((count = read(m_pty.MasterFd(), bytes, sizeof bytes)) > 0)
-        for (const std::string& frame : m_splitter.Feed(bytes, static_cast<size_t>(count)))
-            Answer(frame, now);
+        for (ssize_t i = 0; i < count; ++i)
+            if (m_assembler.Feed(bytes[i]))
+                Answer(m_assembler.FrameBytes(), now);
 }
 
 void CSimServer::Answer(const std::string& frame, Clock::time_point now)

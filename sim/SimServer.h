@@ -1,7 +1,7 @@
 #pragma once
 
+#include "link/FrameAssembler.h"
 #include "sim/SimConsole.h"
-#include "sim/SimFrameSplitter.h"
 #include "sim/SimTrace.h"
 
 #include <chrono>
@@ -65,7 +65,7 @@ private:
     std::ostream& m_out;
     CSimTrace m_trace;
     CSimConsole m_console;
-    CSimFrameSplitter m_splitter;
+    CFrameAssembler m_assembler;
     std::vector<Outgoing> m_outgoing;
     std::vector<std::string> m_deferredCommands;
     std::optional<Clock::time_point> m_deferredDue;

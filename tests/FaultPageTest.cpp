@@ -221,3 +221,38 @@ TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead
     ClickRow(0);
     EXPECT_EQ(m_boxes.Texts(), QStringList{"连续10S接收不到轿厢信号"});
 }
+
+// 刷新 with a silent controller: one probe, no records asked, and the empty
+// list is explained instead of passing for "no faults".
+TEST_F(FaultPageTest, RefreshWithASilentControllerProbesOnceAndSaysSo)
+{
+    Controller(true, {8, 3});
+    m_page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 2);
+    s_peer->ClearRequests();
+    m_sim->Misbehaviour().silent = true;
+    Click(1003);
+    EXPECT_EQ(s_peer->Requests(), std::vector<std::string>{RecordRequest(0, true)});
+    EXPECT_EQ(RowCount(List()), 0);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败，请刷新!"});
+}
+
+// A record reply that ends early shows only the fields it carries in full;
+// the rest stays empty instead of showing its checksum or an older reply.
+TEST_F(FaultPageTest, RecordFieldsAreShownOnlyWhenTheReplyCarriesThemInFull)
+{
+    Controller(true, {8, 3, 5});
+    m_script = [](const std::string& request) -> std::optional<std::string> {
+        if (request == RecordRequest(1, true))
+            return CSimReply('A', '1').AddText("01" "06" "03" "25-0").Frame(); // time cut short
+        if (request == RecordRequest(2, true))
+            return CSimReply('A', '1').AddText("02" "0").Frame(); // code cut short
+        return std::nullopt;
+    };
+    m_page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 2);
+    EXPECT_EQ(Cell(1, 0), "1");
+    EXPECT_EQ(Cell(1, 1), "6");
+    EXPECT_EQ(Cell(1, 2), "3");
+    EXPECT_EQ(Cell(1, 3), "");
+}

@@ -105,7 +105,7 @@ TEST_F(IoPageTest, PollsA4EveryTickAndShowsTheControllersBits)
 {
     m_tab->SelectTab(CIoPage::kPageIndex);
     ClearRequests();
-    Run(1000);
+    Run(CTimeScale::Ms(1000));
     EXPECT_GE(Requests().size(), 5u);
     EXPECT_LE(Requests().size(), 11u);
     EXPECT_EQ(RequestLetters(100), std::vector<std::string>(Requests().size(), "A4"));

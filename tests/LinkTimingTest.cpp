@@ -1,6 +1,7 @@
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "tests/TestPeer.h"
 
 #include <QDir>
@@ -47,6 +48,7 @@ TEST(LinkTiming, ExchangesAndIdleMonitorThread)
 {
     if (!MeasuringWanted())
         GTEST_SKIP() << "set VELOR_MEASURE_LINK=1 to measure";
+    const CTimeScaleScope fullScale(1.0);
     CTestPeer peer(kPort);
     ASSERT_EQ(g_port.Open(nullptr, kPort, 9600, 'N', 8, 1, 0x49), 1);
     g_specialCode = 'E';

@@ -2,8 +2,10 @@
 
 #include "app/Page.h"
 #include "app/PageTab.h"
+#include "link/FrameAssembler.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "sim/SimController.h"
 #include "tests/TestPeer.h"
 
@@ -16,27 +18,25 @@
 #include <memory>
 #include <string>
 
-// Stands in for the main dialog as the owner of g_port: collects each
-// forwarded frame from STX to ETX into g_reply and hands it to the shown page.
+// Stands in for the main dialog as the owner of g_port: assembles each
+// forwarded frame into g_reply as the main dialog does and hands it to the
+// shown page.
 class CReplyRouter : public QObject
 {
     Q_OBJECT
 public:
     Q_INVOKABLE void OnCommRxChar(int byte, int /*portNumber*/)
     {
-        if (byte == STX)
-            m_frame.clear();
-        m_frame += static_cast<char>(byte);
-        if (byte != ETX || m_frame[0] != STX)
+        if (!m_assembler.Feed(static_cast<char>(byte)))
             return;
-        g_reply.SetText(m_frame.c_str());
+        g_reply.SetText(m_assembler.Frame());
         if (m_tab && m_tab->CurrentPage())
             m_tab->CurrentPage()->OnReplyReady();
     }
     CPageTab* m_tab = nullptr;
 
 private:
-    std::string m_frame;
+    CFrameAssembler m_assembler;
 };
 
 // The live pages in their tab control, polling a simulated controller over a

@@ -10,6 +10,10 @@
 #include "tests/TestPeer.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -74,7 +78,6 @@ protected:
     {
         CPageTab::SetPageFactory({});
         g_specialCode = 0;
-        g_doorBaud = false;
     }
 
     void FeedBytes(CMainDlg& dialog, const std::string& bytes)
@@ -97,6 +100,74 @@ TEST_F(MainDlgTest, StartUpWithoutSettingsShowsSettingsDialogAndNoPages)
     EXPECT_EQ(dialog.PageTab()->TabCount(), 0);
     EXPECT_FALSE(g_port.IsOpen());
     EXPECT_EQ(boxes.Count(), 0) << "a missing key is not reported";
+}
+
+// A special code that is missing or not one printable character would cut
+// every request short: the start goes to the serial settings dialog as on the
+// first run, which shows "E" and stores it on OK.
+TEST_F(MainDlgTest, UnusableSpecialCodeStartsAsTheFirstRunAndOkRepairsIt)
+{
+    for (const QString code : {QString("<missing>"), QString(""), QString("EE"), QString("\x01"), QString("é")}) {
+        StoreSettings("1N81", "9600", "38400");
+        CSettingsStore store(HKEY_CURRENT_USER);
+        store.OpenKey("Software\\VELORCOM");
+        if (code == "<missing>")
+            QFile::remove(store.KeyFolder() + "/specialcode");
+        else
+            store.WriteString("specialcode", code);
+
+        QString shown = "<no dialog>";
+        QTimer accept;
+        accept.setInterval(10);
+        QObject::connect(&accept, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<CPortSetupDlg*>(QApplication::activeModalWidget())) {
+                shown = dialog->m_cbSpecialCode->currentText();
+                dialog->findChild<QPushButton*>("ctl1")->click();
+            }
+        });
+        accept.start();
+        CMainDlg dialog;
+        dialog.OnInitDialog();
+        accept.stop();
+
+        EXPECT_EQ(shown, "E") << code.toStdString();
+        EXPECT_EQ(dialog.PageTab()->TabCount(), 0) << code.toStdString();
+        EXPECT_FALSE(g_port.IsOpen()) << code.toStdString();
+        QString stored;
+        store.ReadString("specialcode", stored);
+        EXPECT_EQ(stored, "E") << code.toStdString();
+    }
+}
+
+// Settings that cannot be read are named before the first-run dialog; values
+// that cannot be saved are named once, without the restart request.
+TEST_F(MainDlgTest, UnreadableAndUnsavableSettingsAreNamedWithTheReason)
+{
+    const QString key = CSettingsStore::RootFolder() + "/Software/VELORCOM";
+    QDir().mkpath(CSettingsStore::RootFolder() + "/Software");
+    QFile blocker(key);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    {
+        CModalCloser closer;
+        CMainDlg dialog;
+        dialog.OnInitDialog();
+        ASSERT_EQ(boxes.Count(), 1);
+        EXPECT_TRUE(boxes.Calls()[0].text.contains(key)) << boxes.Calls()[0].text.toStdString();
+        EXPECT_EQ(closer.settingsDialogs, 1);
+    }
+
+    QFile::remove(key);
+    StoreSettings("1N81", "9600", "38400");
+    QFile::remove(key + "/combaud");
+    ASSERT_TRUE(QDir().mkpath(key + "/combaud/in the way"));
+    boxes.Clear();
+    CPortSetupDlg setup;
+    setup.show();
+    setup.findChild<QPushButton*>("ctl1")->click();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Calls()[0].text.contains(key)) << boxes.Calls()[0].text.toStdString();
+    EXPECT_TRUE(boxes.Calls()[0].text.contains("combaud")) << boxes.Calls()[0].text.toStdString();
 }
 
 TEST_F(MainDlgTest, StartUpWithSettingsOpensPortAndShowsSevenTabs)
@@ -132,6 +203,19 @@ TEST_F(MainDlgTest, PortThatCannotOpenIsReportedWithItsReasonThenSettings)
     EXPECT_TRUE(boxes.Calls()[0].details.contains(g_port.LastOpenDevice())) << boxes.Calls()[0].details.toStdString();
     EXPECT_EQ(closer.settingsDialogs, 1);
     EXPECT_EQ(dialog.PageTab()->TabCount(), 0);
+}
+
+TEST_F(MainDlgTest, PortLinkToAFileIsReportedAsNoSerialDevice)
+{
+    StoreSettings("3N81", "9600", "38400");
+    const QString link = peer.ConfigHome() + "/velor/ports/COM3";
+    ASSERT_TRUE(QFile::link(CSettingsStore::RootFolder() + "/Software/VELORCOM/combaud", link));
+    CModalCloser closer;
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Calls()[0].details.contains(link + "：这不是串口设备")) << boxes.Calls()[0].details.toStdString();
+    EXPECT_EQ(closer.settingsDialogs, 1);
 }
 
 TEST_F(MainDlgTest, FrameAssemblyPassesWholeFramesToTheShownPage)
@@ -184,6 +268,26 @@ TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)
     EXPECT_TRUE(pages[0]->replies.empty()) << "a fault report is not a page's reply";
 }
 
+// A report whose code would fall on its checksum or beyond is dropped: no box
+// (which would hold up every later frame), no F6; the next frames still arrive.
+TEST_F(MainDlgTest, FaultReportTooShortForItsCodeIsDropped)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    FeedBytes(dialog, CTestPeer::Frame("FFE6" + std::string(9, '0') + "23XX")); // leaves "23" in g_reply
+    ASSERT_TRUE(peer.WaitForRequests(1)) << "F6 for the whole report";
+    boxes.Clear();
+    peer.ClearRequests();
+
+    FeedBytes(dialog, CTestPeer::Frame("FFER"));
+    FeedBytes(dialog, CTestPeer::Frame("FFE6" + std::string(9, '0') + "XX"));
+    EXPECT_EQ(boxes.Count(), 0);
+    FeedBytes(dialog, CTestPeer::Frame("FFA4123456789A"));
+    EXPECT_EQ(pages[0]->replies.size(), 1u);
+    EXPECT_FALSE(peer.WaitForRequests(1, 200)) << "no F6 for a dropped report";
+}
+
 TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 {
     StoreSettings("1N81", "9600", "38400");
@@ -193,11 +297,11 @@ TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 
     tab->SelectTab(3);
     EXPECT_EQ(peer.Baud(), 9600);
-    EXPECT_FALSE(g_doorBaud);
+    EXPECT_FALSE(tab->DoorBaud());
 
     tab->SelectTab(6);
     EXPECT_EQ(peer.Baud(), 38400);
-    EXPECT_TRUE(g_doorBaud);
+    EXPECT_TRUE(tab->DoorBaud());
     EXPECT_TRUE(g_port.IsOpen());
     EXPECT_EQ(pages[6]->focusCount, 1);
 
@@ -206,7 +310,7 @@ TEST_F(MainDlgTest, DoorPageMovesPortToDoorRateAndBack)
 
     tab->SelectTab(0);
     EXPECT_EQ(peer.Baud(), 9600);
-    EXPECT_FALSE(g_doorBaud);
+    EXPECT_FALSE(tab->DoorBaud());
     EXPECT_EQ(tab->m_curPage, 0);
     EXPECT_EQ(pages[0]->focusCount, 2);
 }

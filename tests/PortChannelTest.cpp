@@ -122,6 +122,35 @@ TEST_F(PortChannelTest, UnopenableDeviceFailsQuietlyAndKeepsTheReason)
     EXPECT_EQ(boxes.Count(), 0);
 }
 
+// A port link to a regular file or a folder is not a serial line: the open
+// fails with the reason and the file is never written.
+TEST_F(PortChannelTest, DeviceThatIsNoTerminalFailsToOpenAndIsNeverWritten)
+{
+    const QString userFile = peer.ConfigHome() + "/notes.txt";
+    {
+        QFile file(userFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the user's own notes\n");
+    }
+    const QString link = peer.ConfigHome() + "/velor/ports/COM9";
+    ASSERT_TRUE(QFile::link(userFile, link));
+    EXPECT_EQ(channel.Open(&owner, 9, 9600, 'N', 8, 1, kEventMask), 0);
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(channel.LastOpenErrno(), ENOTTY);
+    const std::string request = CTestPeer::Frame("FFA0E42");
+    EXPECT_FALSE(channel.Write(request.data(), static_cast<int>(request.size())));
+    QFile file(userFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "the user's own notes\n");
+
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(peer.ConfigHome(), link));
+    EXPECT_EQ(channel.Open(&owner, 9, 9600, 'N', 8, 1, kEventMask), 0);
+    EXPECT_NE(channel.LastOpenErrno(), 0);
+    ServeEventsFor(20);
+    EXPECT_EQ(boxes.Count(), 0) << "the caller reports it";
+}
+
 TEST_F(PortChannelTest, ConfiguresTheLineRawAndRestoresItsSettingsOnClose)
 {
     // The test's own descriptor of the device, opened before the channel takes it.

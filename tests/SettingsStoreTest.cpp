@@ -6,6 +6,9 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 class SettingsTest : public ::testing::Test
@@ -93,6 +96,50 @@ TEST_F(SettingsTest, BrokenValuesFallBackToDefaults)
     ASSERT_TRUE(ReadPortSettings(settings));
     EXPECT_EQ(settings.baud, 9600);
     EXPECT_TRUE(settings.specialCode.isEmpty());
+}
+
+// A write cut short by the file size limit fails with its reason and leaves
+// the old value whole.
+TEST_F(SettingsTest, InterruptedWriteKeepsTheOldValueWhole)
+{
+    WriteValues({{"combaud", "9600"}});
+    CSettingsStore store(HKEY_CURRENT_USER);
+    ASSERT_TRUE(store.OpenKey("Software\\VELORCOM"));
+
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 2;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const int written = store.WriteString("combaud", "115200");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(written, 0);
+    EXPECT_TRUE(store.LastError().contains("combaud")) << store.LastError().toStdString();
+    QString text;
+    ASSERT_TRUE(store.ReadString("combaud", text));
+    EXPECT_EQ(text, "9600");
+}
+
+// A settings folder that is there but cannot be read is not taken for a first
+// run: the read fails and names the folder and the reason.
+TEST_F(SettingsTest, UnreadableSettingsFolderIsNamedWithTheReason)
+{
+    QDir().mkpath(CSettingsStore::RootFolder() + "/Software");
+    QFile blocker(CSettingsStore::RootFolder() + "/Software/VELORCOM");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PortSettings settings;
+    QString problem;
+    EXPECT_FALSE(ReadPortSettings(settings, &problem));
+    EXPECT_TRUE(problem.contains(blocker.fileName())) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(strerror(ENOTDIR))) << problem.toStdString();
+
+    QFile::remove(blocker.fileName());
+    EXPECT_FALSE(ReadPortSettings(settings, &problem));
+    EXPECT_TRUE(problem.isEmpty()) << "a missing key is a first run";
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "TempConfigHome.h"
 
 #include "sim/SimConsole.h"
-#include "sim/SimFrameSplitter.h"
 #include "sim/SimPortLink.h"
 #include "sim/SimPty.h"
 #include "sim/SimServer.h"
@@ -10,6 +9,8 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -157,16 +158,27 @@ TEST(SimPortLinkTest, LinksThePortAndNeverReplacesAnEntryItDidNotMake)
     EXPECT_EQ(lstat((folder + "/COM4").c_str(), &entry), 0); // someone else's link stays
 }
 
-TEST(SimFrameSplitterTest, CutsFramesFromStxToEtxAndDropsTheRest)
+// A simulator killed hard leaves its link to a pseudo-terminal behind; the
+// next one replaces it, while a running simulator's link and others stay.
+TEST(SimPortLinkTest, ReplacesTheStaleLinkOfAKilledSimulatorOnly)
 {
-    CSimFrameSplitter splitter;
-    const std::string bytes = std::string("xx\x02" "FFA0") + "\x02" "FFA0E42" "\x03" "yy" "\x02" "FFA";
-    EXPECT_EQ(splitter.Feed(bytes.data(), bytes.size()), std::vector<std::string>{"\x02" "FFA0E42" "\x03"});
-    const std::string rest = "3E45\x03";
-    EXPECT_EQ(splitter.Feed(rest.data(), rest.size()), std::vector<std::string>{"\x02" "FFA3E45" "\x03"});
+    CTempConfigHome home;
+    const std::string folder = home.Path().toStdString() + "/velor/ports";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(symlink("/dev/pts/77", (folder + "/COM5").c_str()), 0);
+    {
+        CSimPortLink link(5, "/dev/pts/78");
+        ASSERT_TRUE(link.IsMade()) << link.Error();
+        char target[64] = {};
+        ASSERT_GT(readlink((folder + "/COM5").c_str(), target, sizeof target - 1), 0);
+        EXPECT_STREQ(target, "/dev/pts/78");
 
-    const std::string overlong = CSimController::OverlongFrame() + "\x03";
-    EXPECT_TRUE(splitter.Feed(overlong.data(), overlong.size()).empty());
+        CSimPortLink second(5, "/dev/pts/79");
+        EXPECT_FALSE(second.IsMade()) << "the running simulator keeps its port";
+    }
+    std::ofstream(folder + "/COM6") << "a file";
+    CSimPortLink overFile(6, "/dev/pts/78");
+    EXPECT_FALSE(overFile.IsMade());
 }
 
 TEST_F(SimTest, ConsoleCommandsSetTheMisbehaviourAndSendUnaskedFrames)

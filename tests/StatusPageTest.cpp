@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 enum TextId { kStatus = 1041, kSpeed, kDoor, kDoorLock, kLoad, kRun, kSafety, kGroup, kFloor = 1057 };
@@ -73,14 +75,13 @@ protected:
 // request 100 ms after each reply; the lamp greys at every poll.
 TEST_F(StatusPageTest, FirstTickReadsTheFloorCountThenPollsCallsSpeedAndStateInTurn)
 {
-    g_statusPollPhase = 0;
     m_tab->Init();
     for (int id : {kFloor, kStatus, kSpeed, kDoor, kDoorLock, kLoad, kRun, kSafety, kGroup})
         EXPECT_EQ(Text(id), "") << id;
     QElapsedTimer clock;
     clock.start();
     RunUntilRequests(8);
-    EXPECT_GE(clock.elapsed(), 700) << "a poll waits 100 ms after each reply";
+    EXPECT_GE(clock.elapsed(), CTimeScale::Ms(700)) << "a poll waits 100 ms after each reply";
 
     EXPECT_EQ(RequestLetters(8), (std::vector<std::string>{"A5", "A3", "A8", "A0", "A3", "A8", "A0", "A3"}));
     CFrameBuffer countRequest;
@@ -107,7 +108,6 @@ TEST_F(StatusPageTest, ZeroAndImplausibleFloorCountsAreReadAgain)
         counts.erase(counts.begin());
         return CSimReply('A', '5').AddByte(0x0B).AddWord(floors).Frame();
     };
-    g_statusPollPhase = 0;
     m_tab->Init();
     RunUntilRequests(4);
     EXPECT_EQ(RequestLetters(4), (std::vector<std::string>{"A5", "A5", "A5", "A3"}));
@@ -215,7 +215,7 @@ TEST_F(StatusPageTest, CallMarks)
 // headers were dragged into another order, the second position is still a car
 // call. The controller's next call reply shows the call. A click the list did
 // not record (no current column) sends nothing but still restarts the poll.
-TEST_F(StatusPageTest, ClickRegistersTheCallOfTheClickedColumnPosition)
+TEST_F(StatusPageTest, ClickRegistersTheCallOfTheClickedColumnWhereverItStands)
 {
     StartWithFloors(16);
     m_silent = false;
@@ -230,17 +230,38 @@ TEST_F(StatusPageTest, ClickRegistersTheCallOfTheClickedColumnPosition)
 
     List()->header()->moveSection(3, 1); // floor, down, car, up
     const std::tuple<int, int, std::string> clicks[] = {
-        {6, 3, CallRequest('0', 10)}, {4, 2, CallRequest('2', 12)}, {13, 1, CallRequest('1', 3)},
+        {6, 3, CallRequest('2', 10)}, {4, 2, CallRequest('1', 12)}, {13, 1, CallRequest('0', 3)},
     };
     for (const auto& [row, column, request] : clicks) {
         ClearRequests();
         ClickCell(row, column);
-        RunUntilRequests(1);
-        EXPECT_EQ(Requests().at(0), request);
         EXPECT_TRUE(Page()->IsTimer1Active());
+        const auto isCall = [](const std::string& frame) { return frame.compare(3, 2, "F3") == 0; };
+        for (int waited = 0; waited < 1000 && std::ranges::none_of(Requests(), isCall); waited += 5)
+            Run(5);
+        const std::vector<std::string> sent = Requests();
+        EXPECT_EQ(std::ranges::count_if(sent, isCall), 1);
+        const auto call = std::ranges::find_if(sent, isCall);
+        EXPECT_EQ(call == sent.end() ? std::string() : *call, request);
     }
-    for (int waited = 0; waited < 1000 && Cell(6, 1) != "√"; waited += 20)
+    for (int waited = 0; waited < 1000 && Cell(13, 1) != "√"; waited += 20)
         Run(20);
-    EXPECT_EQ(Cell(6, 1), "√") << "car call at floor 10";
-    EXPECT_EQ(Cell(13, 2), "↑") << "up call at floor 3";
+    EXPECT_EQ(Cell(13, 1), "√") << "car call at floor 3";
+    EXPECT_EQ(Cell(4, 2), "↑") << "up call at floor 12";
+    EXPECT_EQ(Cell(6, 3), "↓") << "down call at floor 10";
+}
+
+// The floor list draws grid lines: along the bottom of every row and at the
+// right edge of every cell, whatever the column order.
+TEST_F(StatusPageTest, FloorListDrawsGridLines)
+{
+    StartWithFloors(4);
+    List()->header()->moveSection(3, 1);
+    const QImage image = List()->viewport()->grab().toImage();
+    const QRgb grid = List()->palette().color(QPalette::Midlight).rgb();
+    ASSERT_NE(grid, List()->palette().color(QPalette::Base).rgb());
+    const QRect cell = List()->visualRect(List()->model()->index(1, 2));
+    EXPECT_EQ(image.pixel(cell.right(), cell.center().y()), grid) << "right edge of a cell";
+    EXPECT_EQ(image.pixel(cell.center().x(), cell.bottom()), grid) << "bottom of a row";
+    EXPECT_NE(image.pixel(cell.center()), grid);
 }

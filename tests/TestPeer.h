@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/ConfigFolder.h"
+#include "link/FrameAssembler.h"
+#include "link/LineSpeed.h"
 #include "tests/TempConfigHome.h"
 
 #include <QDir>
@@ -29,9 +32,9 @@ public:
     using Responder = std::function<std::string(const std::string& request, int baud)>;
 
     explicit CTestPeer(int portNumber = 1)
-        : m_link(m_home.Path() + QString("/velor/ports/COM%1").arg(portNumber))
+        : m_link(CConfigFolder::PortLink(portNumber))
     {
-        QDir().mkpath(m_home.Path() + "/velor/ports");
+        QDir().mkpath(CConfigFolder::PortsFolder());
         PlugIn();
         m_thread = std::thread([this] { Serve(); });
     }
@@ -79,19 +82,7 @@ public:
     // The baud rate the tool has set on the line.
     int Baud() const
     {
-        termios line{};
-        tcgetattr(m_slave, &line);
-        switch (cfgetospeed(&line)) {
-        case B1200: return 1200;
-        case B2400: return 2400;
-        case B4800: return 4800;
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        default: return 0;
-        }
+        return CLineSpeed::LineBaud(m_slave);
     }
 
     // Pulls the cable: the tool's side sees the device hang up.
@@ -135,7 +126,6 @@ private:
 
     void Serve()
     {
-        std::string pending;
         while (!m_stop) {
             pollfd fd{m_master, POLLIN, 0};
             if (poll(&fd, 1, 20) <= 0 || !(fd.revents & POLLIN))
@@ -144,33 +134,27 @@ private:
             const ssize_t n = read(m_master, buffer, sizeof buffer);
             if (n <= 0)
                 continue;
-            pending.append(buffer, static_cast<size_t>(n));
-            TakeFrames(pending);
+            for (ssize_t i = 0; i < n; ++i)
+                if (m_assembler.Feed(buffer[i]))
+                    TakeFrame(m_assembler.FrameBytes());
         }
     }
 
-    void TakeFrames(std::string& pending)
+    void TakeFrame(const std::string& frame)
     {
-        for (;;) {
-            const size_t start = pending.find('\x02');
-            const size_t end = pending.find('\x03', start == std::string::npos ? 0 : start);
-            if (start == std::string::npos || end == std::string::npos)
-                return;
-            const std::string frame = pending.substr(start, end - start + 1);
-            pending.erase(0, end + 1);
-            Responder responder;
-            {
-                std::lock_guard lock(m_mutex);
-                m_requests.push_back(frame);
-                responder = m_responder;
-            }
-            if (responder)
-                Send(responder(frame, Baud()));
+        Responder responder;
+        {
+            std::lock_guard lock(m_mutex);
+            m_requests.push_back(frame);
+            responder = m_responder;
         }
+        if (responder)
+            Send(responder(frame, Baud()));
     }
 
     CTempConfigHome m_home;
     QString m_link;
+    CFrameAssembler m_assembler; // the serving thread's
     std::atomic<int> m_master{-1};
     int m_slave = -1;
     std::atomic<bool> m_stop{false};

@@ -1,5 +1,5 @@
 // A fault record reply of either controller generation, read as the fault
-// page reads it. A record is only read from what the reply carries.
+// page reads it. No field shows characters the reply did not carry.
 //
 // Input: the first byte's lowest bit chooses the generation (1 long-record,
 // 0 short-record), the rest is the reply.
@@ -20,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!FaultRecord::Read(longFormat, record))
             return std::string("no record");
         Require(record.code >= 0 && record.code <= 0xFF, "fault code out of range");
-        Require(record.number >= 0 && record.number <= (longFormat ? 0xFF : 0xF), "record number out of range");
-        Require(record.time.size() == (longFormat ? 14 : 8), "time stamp of the wrong length");
-        Require(longFormat != record.floor.isEmpty(), "floor shown on the wrong generation");
-        return (QString("%1 %2 %3 %4").arg(record.number).arg(record.code).arg(record.floor, record.time)).toStdString();
+        Require(record.number.isEmpty() || record.number.toInt() <= (longFormat ? 0xFF : 0xF), "record number out of range");
+        Require(record.time.isEmpty() || record.time.size() == (longFormat ? 14 : 8), "time stamp of the wrong length");
+        Require(longFormat || record.floor.isEmpty(), "floor shown on the short-record generation");
+        return QString("%1|%2|%3|%4").arg(record.code).arg(record.number, record.floor, record.time).toStdString();
     });
     return 0;
 }
