@@ -43,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Require(comwhole.match(Stored("comwhole")).hasMatch(), "comwhole stored as " + Stored("comwhole").toStdString());
     Require(baud.match(Stored("combaud")).hasMatch(), "combaud stored as " + Stored("combaud").toStdString());
     Require(baud.match(Stored("comdoorbaud")).hasMatch(), "comdoorbaud stored as " + Stored("comdoorbaud").toStdString());
-    Require(Stored("specialcode").size() <= 1, "specialcode stored as " + Stored("specialcode").toStdString());
+    Require(IsUsableSpecialCode(Stored("specialcode")), "specialcode stored as " + Stored("specialcode").toStdString());
     return 0;
 }
