@@ -133,7 +133,8 @@ int CPortChannel::Open(QObject* owner, int portNumber, int baud, char parity, in
         std::lock_guard lock(m_lock);
         CloseDevice();
         m_held = false;
-        if (!OpenDevice(DevicePath(portNumber)))
+        m_devicePath = DevicePath(portNumber);
+        if (!OpenDevice(m_devicePath))
             return 0;
         m_held = true;
         failure = Configure(baud, parity, dataBits, stopBits);
@@ -382,7 +383,9 @@ bool CPortChannel::WatchForDevice(const std::shared_ptr<Handoff>& handoff)
 bool CPortChannel::Reopen()
 {
     int error = 0;
-    const int fd = OpenDeviceFile(DevicePath(m_portNumber), error);
+    // The device opened before, under the same name: a ports/COMn link that
+    // is gone for the moment must not turn into a built-in port.
+    const int fd = OpenDeviceFile(m_devicePath, error);
     if (fd < 0)
         return false;
     ConfigFailure failure;

@@ -114,7 +114,8 @@ private:
     QObject* m_owner = nullptr;
     int m_portNumber = 0;
     unsigned m_eventMask = 0;
-    // The line settings of the last Open, for opening the device again.
+    // The device and line settings of the last Open, for opening it again.
+    QString m_devicePath;
     int m_baud = 0;
     char m_parity = 'N';
     int m_dataBits = 8;

@@ -3,6 +3,7 @@
 #include "app/PageTab.h"
 #include "app/TemplateLoader.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "pages/IoPage.h"
 #include "pages/LampStatic.h"
 #include "settings/PortSetupDlg.h"
@@ -257,6 +258,9 @@ TEST_F(LineFaultTest, SimulatedControllerStoppedAndStartedAgain)
     sim.terminate();
     ASSERT_TRUE(sim.waitForFinished(3000));
     ASSERT_TRUE(RunUntil([&] { return StatusText(1041).isEmpty(); }));
+    // Several looks for the device while its link is gone: none may take
+    // another device for it (without the link, COM1 names /dev/ttyS0).
+    Run(CTimeScale::Ms(3000));
     EXPECT_FALSE(g_port.IsLineUp());
 
     QProcess again;

@@ -15,6 +15,7 @@
 #include "app/MessageBox.h"
 #include "app/Page.h"
 #include "app/PageTab.h"
+#include "app/ServiceApp.h"
 #include "app/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
@@ -146,6 +147,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     InitVelorResources();
+    CServiceApp::InstallLinkHooks();
     SetMessageBoxHandler([](const MessageBoxCall& call) {
         ++g_boxes;
         fprintf(stderr, "box: %s\n", qPrintable(call.text));
