@@ -76,7 +76,9 @@ bool CExchange::Run(const Request& request)
     for (int attempt = 0; attempt < request.attempts; ++attempt) {
         Sleep(request.pauseBeforeMs);
         request.build();
-        g_port.Write(g_request.Data(), g_request.Length());
+        // A request that could not be written at all gets no reply to wait for.
+        if (!g_port.Write(g_request.Data(), g_request.Length()) && g_port.LastWriteFailed())
+            continue;
         Sleep(request.waitMs);
         const int count = g_port.Read(g_reply.Data(), request.maxCount);
         if (Accepts(request.test, count, request.ackPos))

@@ -36,6 +36,10 @@ constexpr int kCloseStepMs = 1000;
 constexpr int kHoldRecheckMs = 20;
 // How often a device that went away is looked for.
 constexpr int kReplugCheckMs = 1000;
+// Arriving bytes gather this long before they cross to the owner's thread,
+// at most kChunkSize at a time (a few milliseconds of a line at 115200 baud).
+constexpr int kGatherMs = 4;
+constexpr int kChunkSize = 1024;
 
 // 0 for a character size the line does not have.
 tcflag_t CharacterSize(int dataBits)
@@ -127,6 +131,7 @@ int CPortChannel::Open(QObject* owner, int portNumber, int baud, char parity, in
     m_parity = parity;
     m_dataBits = dataBits;
     m_stopBits = stopBits;
+    m_deliver = ReceiverOf(owner);
 
     ConfigFailure failure;
     {
@@ -245,19 +250,24 @@ bool CPortChannel::Write(const char* buffer, int length)
 {
     ssize_t written = 0;
     int error = 0;
+    m_lastWriteFailed = true;
     {
         std::lock_guard lock(m_lock);
         if (m_fd < 0)
             return false;
-        // Bytes still waiting from an earlier request are discarded, so every
-        // exchange starts with empty queues.
-        tcflush(m_fd, TCIOFLUSH);
+        // Reply bytes still waiting from an earlier request are discarded, so
+        // every exchange starts with an empty input queue. The earlier request
+        // itself is still sent whole: a poll right after a fault report's F6
+        // or a call's F3 must not cut it off the line.
+        tcflush(m_fd, TCIFLUSH);
         written = write(m_fd, buffer, length);
         error = errno;
     }
     // A full output queue is not an error: the driver sends what it has.
     if (written < 0 && error != EAGAIN)
         ReportVanished("WriteFile()", error);
+    else
+        m_lastWriteFailed = false;
     return written == length;
 }
 
@@ -412,40 +422,53 @@ void CPortChannel::NotifyLineChanged(bool up) const
 bool CPortChannel::ReceiveChars(const std::shared_ptr<Handoff>& handoff)
 {
     while (!ExchangeRunning()) {
-        unsigned char byte = 0;
+        // A line that keeps sending (noise, a wrong device) delivers a byte
+        // every few dozen microseconds; letting them gather first makes one
+        // hand-over carry a burst instead of each byte crossing on its own.
+        pollfd fds[1] = {{m_shutdownEvent, POLLIN, 0}};
+        if (WaitReadable(fds, 1, kGatherMs) == 0)
+            return false;
+        if (ExchangeRunning())
+            return true;
+        char chunk[kChunkSize];
         ssize_t got = 0;
         int error = 0;
         {
             std::lock_guard lock(m_lock);
-            got = read(m_fd, &byte, 1);
+            got = read(m_fd, chunk, sizeof chunk);
             error = errno;
         }
         if (got < 0 && (error == EAGAIN || error == EINTR))
             return true; // queue empty
-        if (got != 1) {
+        if (got <= 0) {
             ReportVanished("ReadFile()", got == 0 ? EIO : error);
             return false;
         }
-        if (m_owner && !Deliver(handoff, byte))
+        if (m_deliver.isValid() && !Deliver(handoff, QByteArray(chunk, static_cast<int>(got))))
             return false;
     }
     return true;
 }
 
-bool CPortChannel::Deliver(const std::shared_ptr<Handoff>& handoff, unsigned char byte)
+bool CPortChannel::Deliver(const std::shared_ptr<Handoff>& handoff, const QByteArray& bytes)
 {
     QObject* owner = m_owner;
+    const QMetaMethod deliver = m_deliver;
     const int portNumber = m_portNumber;
     QMetaObject::invokeMethod(
         owner,
-        [this, handoff, owner, byte, portNumber] {
+        [this, handoff, owner, deliver, bytes, portNumber] {
             // Runs on the owner's thread, which is also the one that closes,
             // reopens and destroys the channel: not cancelled means alive.
-            // A byte that waited while an exchange began is dropped: the
+            // One call a byte, in order. The bytes left when an exchange
+            // begins (an owner's call may start one) are dropped: the
             // exchange's write discards such input anyway.
-            if (!handoff->cancelled && !ExchangeRunning())
-                QMetaObject::invokeMethod(owner, "OnCommRxChar", Qt::DirectConnection,
-                                          Q_ARG(int, byte), Q_ARG(int, portNumber));
+            for (const char byte : bytes) {
+                if (handoff->cancelled || ExchangeRunning())
+                    break;
+                deliver.invoke(owner, Qt::DirectConnection, Q_ARG(int, static_cast<unsigned char>(byte)),
+                               Q_ARG(int, portNumber));
+            }
             SignalEvent(handoff->done);
         },
         Qt::QueuedConnection);
@@ -455,6 +478,21 @@ bool CPortChannel::Deliver(const std::shared_ptr<Handoff>& handoff, unsigned cha
         return false;
     ResetEvent(handoff->done);
     return true;
+}
+
+// The owner's OnCommRxChar(int, int). An owner without it could never be
+// handed a byte: that is said at once instead of dropping every byte unseen.
+QMetaMethod CPortChannel::ReceiverOf(QObject* owner) const
+{
+    if (!owner)
+        return {};
+    const QMetaObject* type = owner->metaObject();
+    const int index = type->indexOfMethod("OnCommRxChar(int,int)");
+    if (index < 0)
+        CLinkHooks::ReportError(QString::asprintf("WARNING:  %s has no invokable OnCommRxChar(int, int): "
+                                                  "the bytes received on port %d cannot be delivered.\n",
+                                                  type->className(), m_portNumber));
+    return index < 0 ? QMetaMethod() : type->method(index);
 }
 
 void CPortChannel::ReportVanished(const char* operation, int error)

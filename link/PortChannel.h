@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaMethod>
 #include <QString>
 
 #include <atomic>
@@ -11,13 +12,15 @@
 class QObject;
 
 // One received byte for the owner window (WM_USER + 7). On this system it is
-// delivered as a call of the owner's invokable OnCommRxChar(int byte, int portNumber).
+// delivered as a call of the owner's invokable OnCommRxChar(int byte, int portNumber);
+// Open reports an owner without one.
 constexpr int WM_COMM_RXCHAR = 0x0407;
 
 // The serial port to the controller. The user-interface thread opens, writes
 // and reads it; a monitor thread waits for arriving bytes and, while no
-// exchange keeps them for Read (m_busy is 0), hands each one to the owner on
-// the owner's thread and waits until the owner has handled it.
+// exchange keeps them for Read (m_busy is 0), hands them to the owner on the
+// owner's thread in chunks (one OnCommRxChar call a byte, in order, never
+// during an exchange) and waits until the owner has handled each chunk.
 //
 // When the device goes away (adapter pulled, cable or far side gone) the
 // monitor thread closes it, tells the owner (OnCommLineChanged(false, port),
@@ -43,6 +46,9 @@ public:
     // A closed port writes nothing and says nothing; a failing device is
     // reported once until the next Open (polling pages write ten times a second).
     bool Write(const char* buffer, int length);
+    // True when the last Write could not write at all: the port is closed or
+    // the device is gone (a full output queue is no such failure).
+    bool LastWriteFailed() const { return m_lastWriteFailed; }
     // Collects one reply into buffer (the buffer of g_reply): up to 20 polls
     // 80 ms apart, stopping at an ETX received in this call or when one poll
     // delivered maxCount bytes. NUL-terminates after the stored bytes and
@@ -93,7 +99,8 @@ private:
     void MonitorThread(std::shared_ptr<Handoff> handoff);
     // Hands the queued bytes to the owner one by one; false when the thread must end.
     bool ReceiveChars(const std::shared_ptr<Handoff>& handoff);
-    bool Deliver(const std::shared_ptr<Handoff>& handoff, unsigned char byte);
+    bool Deliver(const std::shared_ptr<Handoff>& handoff, const QByteArray& bytes);
+    QMetaMethod ReceiverOf(QObject* owner) const;
     bool ExchangeRunning() const { return m_busy.load() != 0 || m_reading.load(); }
     // Closes the vanished device and looks for it about once a second until it
     // is back (true) or shutdown is requested (false).
@@ -112,6 +119,8 @@ private:
     int m_shutdownEvent = -1;             // eventfd; readable once shutdown is requested
     std::shared_ptr<Handoff> m_handoff;   // the running monitor thread's hand-over to the owner
     QObject* m_owner = nullptr;
+    QMetaMethod m_deliver;                // the owner's OnCommRxChar; invalid: bytes are dropped
+    bool m_lastWriteFailed = false;
     int m_portNumber = 0;
     unsigned m_eventMask = 0;
     // The device and line settings of the last Open, for opening it again.

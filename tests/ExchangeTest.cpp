@@ -2,8 +2,10 @@
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "tests/TestPeer.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -165,6 +167,20 @@ TEST_F(ExchangeTest, SilentControllerFailsDespiteTheLettersOfAnEarlierReply)
     EXPECT_EQ(g_reply.Data()[0], 0);
     EXPECT_EQ(g_reply.Letter1(), 'A');
     EXPECT_EQ(g_reply.Letter2(), '5');
+}
+
+// A request that cannot be written (port closed, device gone) fails each
+// attempt at once instead of waiting for a reply that cannot come.
+TEST_F(ExchangeTest, UnwritableRequestFailsAtOnce)
+{
+    const CTimeScaleScope fullScale(1.0);
+    g_port.Close();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(CExchange::Run({.build = BuildValueRequest, .test = Acceptance::Letters, .attempts = 2}));
+    EXPECT_LT(clock.elapsed(), 1000) << "two attempts would wait 3.3 s";
+    EXPECT_TRUE(g_port.LastWriteFailed());
+    ASSERT_EQ(g_port.Open(nullptr, kPort, 9600, 'N', 8, 1, 0x49), 1);
 }
 
 class CPaintCounter : public QWidget

@@ -4,12 +4,17 @@
 #include "link/TimeScale.h"
 #include "tests/TestPeer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <sys/resource.h>
 
 // Timing figures of the serial link, printed rather than asserted: run with
 // VELOR_MEASURE_LINK=1 velor_tests --gtest_filter='LinkTiming.*'
@@ -35,6 +40,23 @@ double MonitorThreadCpuMs()
     }
     return -1;
 }
+
+// CPU time in ms of the calling thread.
+double ThisThreadCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// Counts the bytes handed over, as an owner window would take them.
+class CByteCounter : public QObject
+{
+    Q_OBJECT
+public:
+    Q_INVOKABLE void OnCommRxChar(int, int) { ++count; }
+    long count = 0;
+};
 
 double TimeExchange(const CExchange::Request& request, bool* accepted)
 {
@@ -92,3 +114,55 @@ TEST(LinkTiming, ExchangesAndIdleMonitorThread)
 }
 
 } // namespace
+
+namespace {
+
+// A line that never stops sending noise: the share of a core that the
+// monitor thread and the owner's thread spend on handing the bytes over.
+TEST(LinkTiming, NoiseFloodHandOff)
+{
+    if (!MeasuringWanted())
+        GTEST_SKIP() << "set VELOR_MEASURE_LINK=1 to measure";
+    const CTimeScaleScope fullScale(1.0);
+    for (const int bytesPerSecond : {11520, 0}) {
+        CTestPeer peer(kPort);
+        CByteCounter owner;
+        ASSERT_EQ(g_port.Open(&owner, kPort, 115200, 'N', 8, 1, 0x49), 1);
+        std::atomic<bool> stop = false;
+        std::atomic<bool> stopped = false;
+        std::thread flood([&] {
+            const std::string noise(4096, '5');
+            const auto start = std::chrono::steady_clock::now();
+            long sent = 0;
+            while (!stop) {
+                const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                const long due = bytesPerSecond ? static_cast<long>(elapsed * bytesPerSecond) - sent : 4096;
+                if (due > 0) {
+                    peer.Send(noise.substr(0, std::min<long>(due, 4096)));
+                    sent += std::min<long>(due, 4096);
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds(bytesPerSecond ? 500 : 50));
+            }
+            stopped = true;
+        });
+        const double monitorBefore = MonitorThreadCpuMs();
+        const double ownerBefore = ThisThreadCpuMs();
+        QEventLoop loop;
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double monitorMs = MonitorThreadCpuMs() - monitorBefore;
+        const double ownerMs = ThisThreadCpuMs() - ownerBefore;
+        stop = true;
+        // The flood's last write may wait for the line to be read.
+        while (!stopped)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        flood.join();
+        g_port.Close();
+        printf("noise at %s: %ld bytes handed over in 5 s, monitor thread %.1f%%, owner thread %.1f%% of a core\n",
+               bytesPerSecond ? "11520 B/s (115200 baud)" : "full speed", owner.count, monitorMs / 50, ownerMs / 50);
+    }
+}
+
+} // namespace
+
+#include "LinkTimingTest.moc"

@@ -234,6 +234,41 @@ TEST_F(PortChannelTest, HandsOverEveryByteInOrderOnlyWhileNoExchangeRuns)
     EXPECT_EQ(owner.bytes, frame + "Q");
 }
 
+// Bytes already on their way to the owner when an exchange begins are not
+// delivered: they would reach a page in the middle of the exchange.
+TEST_F(PortChannelTest, ByteForwardedJustAsAnExchangeBeginsIsNotDelivered)
+{
+    ASSERT_EQ(OpenChannel(), 1);
+    peer.Send("ab");
+    // The monitor thread has posted the bytes and waits for the owner's thread.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    channel.m_busy = 1;
+    ServeEventsFor(50);
+    channel.m_busy = 0;
+    EXPECT_EQ(owner.bytes, "");
+
+    peer.Send("c");
+    ASSERT_TRUE(ServeEventsUntil([&] { return !owner.bytes.empty(); }));
+    EXPECT_EQ(owner.bytes, "c");
+}
+
+// An owner that cannot take bytes is reported at open, not found out later
+// by every byte going missing.
+TEST_F(PortChannelTest, OwnerWithoutOnCommRxCharIsReportedAtOpen)
+{
+    QObject deaf;
+    EXPECT_EQ(channel.Open(&deaf, kPort, 9600, 'N', 8, 1, kEventMask), 1);
+    ServeEventsFor(20);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_TRUE(boxes.Texts()[0].contains("OnCommRxChar")) << boxes.Texts()[0].toStdString();
+
+    boxes.Clear();
+    EXPECT_EQ(OpenChannel(), 1);
+    EXPECT_EQ(channel.Open(nullptr, kPort, 9600, 'N', 8, 1, kEventMask), 1) << "no owner: nothing to deliver to";
+    ServeEventsFor(20);
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
 TEST_F(PortChannelTest, WriteDiscardsInputLeftFromAnEarlierRequest)
 {
     ASSERT_EQ(OpenChannel(), 1);
