@@ -42,7 +42,8 @@ public:
     // such a file is never written. parity is 'N', 'O' or 'E'.
     int Open(QObject* owner, int portNumber, int baud, char parity, int dataBits, int stopBits,
              unsigned eventMask);
-    // Discards both queues, then writes; true when all bytes went out at once.
+    // Discards unread input, then writes (an earlier request still on its way
+    // out is sent whole first); true when all bytes went out at once.
     // A closed port writes nothing and says nothing; a failing device is
     // reported once until the next Open (polling pages write ten times a second).
     bool Write(const char* buffer, int length);
