@@ -145,6 +145,7 @@ int CPortChannel::Open(QObject* owner, int portNumber, int baud, char parity, in
         failure = Configure(baud, parity, dataBits, stopBits);
         tcflush(m_fd, TCIOFLUSH);
     }
+    m_lineUp = true;
     // Reported outside the lock: the box runs its own event loop.
     if (failure.operation)
         ReportError(failure.operation, failure.error);
@@ -224,6 +225,7 @@ CPortChannel::ConfigFailure CPortChannel::Configure(int baud, char parity, int d
 
 void CPortChannel::CloseDevice()
 {
+    m_lineUp = false;
     if (m_fd < 0)
         return;
     if (m_termiosSaved)
@@ -405,6 +407,7 @@ bool CPortChannel::Reopen()
         failure = Configure(m_baud, m_parity, m_dataBits, m_stopBits);
         tcflush(m_fd, TCIOFLUSH);
     }
+    m_lineUp = true;
     if (failure.operation)
         ReportError(failure.operation, failure.error);
     return true;

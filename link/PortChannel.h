@@ -62,7 +62,7 @@ public:
     // True from a successful Open until Close, also while the device is away.
     bool IsOpen() const { return m_held; }
     // False while the device is away (and while the port is closed).
-    bool IsLineUp() const { return m_fd >= 0; }
+    bool IsLineUp() const { return m_lineUp; }
 
     // Device of the last Open and the errno that made it fail (0 when it succeeded).
     QString LastOpenDevice() const { return m_lastOpenDevice; }
@@ -117,6 +117,7 @@ private:
     std::mutex m_lock;                    // device access: configuration, writes, reads
     std::atomic<int> m_fd{-1};
     std::atomic<bool> m_held{false};      // from a successful Open until Close
+    std::atomic<bool> m_lineUp{false};    // the device is open and configured
     int m_shutdownEvent = -1;             // eventfd; readable once shutdown is requested
     std::shared_ptr<Handoff> m_handoff;   // the running monitor thread's hand-over to the owner
     QObject* m_owner = nullptr;

@@ -147,7 +147,7 @@ TEST_F(LineFaultTest, DeviceComesBackAtTheShownPagesRate)
     UnplugAndCheckQuiet();
     m_peer.Replug();
     ASSERT_TRUE(RunUntil([&] { return g_port.IsLineUp(); }, 3000));
-    EXPECT_EQ(m_peer.Baud(), 19200);
+    EXPECT_EQ(m_peer.Baud(), 19200) << "reopened at another rate";
     m_peer.ClearRequests();
     m_dialog->PageTab()->SelectTab(kStatusPage);
     EXPECT_EQ(m_peer.Baud(), 9600);
