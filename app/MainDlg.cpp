@@ -108,6 +108,16 @@ void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)
         OnFrameComplete();
 }
 
+void CMainDlg::OnCommLineChanged(bool up, int /*portNumber*/)
+{
+    // A frame cut by the loss of the line never ends.
+    if (!up)
+        m_assembler.DropFrame();
+    for (int i = 0; i < m_tab->TabCount(); ++i)
+        if (CPage* page = m_tab->Page(i))
+            page->OnLineChanged(up);
+}
+
 void CMainDlg::OnFrameComplete()
 {
     g_reply.SetText(m_assembler.Frame());

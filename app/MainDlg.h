@@ -24,6 +24,8 @@ public:
 
     // One byte forwarded by the port's monitor thread.
     Q_INVOKABLE void OnCommRxChar(int byte, int portNumber);
+    // The port's device went away or is back: every page is told.
+    Q_INVOKABLE void OnCommLineChanged(bool up, int portNumber);
 
     CPageTab* PageTab() const { return m_tab; }
 

@@ -19,6 +19,8 @@ public:
     virtual void OnKillFocus() {}
     virtual void OnReplyReady() {}
     virtual void OnTimer1() {}
+    // The port's device went away (false) or is back (true).
+    virtual void OnLineChanged(bool /*up*/) {}
 
     // Gives the page the keyboard focus and runs OnSetFocus().
     void GiveFocus();

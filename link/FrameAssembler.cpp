@@ -10,8 +10,8 @@ bool CFrameAssembler::Feed(char byte)
     }
     if (!m_open)
         return false;
-    if (m_length == kMostFrameChars) {
-        m_open = false; // too long for any frame buffer
+    if (m_length == kMostFrameChars || byte == 0) {
+        m_open = false; // too long for any frame buffer, or spoiled
         return false;
     }
     m_buffer[m_length++] = byte;
@@ -19,5 +19,5 @@ bool CFrameAssembler::Feed(char byte)
         return false;
     m_buffer[m_length] = 0;
     m_open = false;
-    return true;
+    return m_length >= kLeastFrameChars;
 }

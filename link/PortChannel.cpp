@@ -35,6 +35,8 @@ constexpr int kCloseStepMs = 1000;
 // While an exchange keeps arriving bytes for Read, the device stays readable;
 // the monitor thread then looks again this often instead of waking on it.
 constexpr int kHoldRecheckMs = 20;
+// How often a device that went away is looked for.
+constexpr int kReplugCheckMs = 1000;
 // Arriving bytes gather this long before they cross to the owner's thread,
 // at most kChunkSize at a time (a few milliseconds of a line at 115200 baud).
 constexpr int kGatherMs = 4;
@@ -131,19 +133,26 @@ int CPortChannel::Open(QObject* owner, int portNumber, int baud, char parity, in
     StopMonitor();
     m_owner = owner;
     m_portNumber = portNumber;
-    m_baud = baud;
     m_eventMask = eventMask;
+    m_baud = baud;
+    m_parity = parity;
+    m_dataBits = dataBits;
+    m_stopBits = stopBits;
     m_deliver = ReceiverOf(owner);
 
     ConfigFailure failure;
     {
         std::lock_guard lock(m_lock);
         CloseDevice();
-        if (!OpenDevice(DevicePath(portNumber)))
+        m_held = false;
+        m_devicePath = DevicePath(portNumber);
+        if (!OpenDevice(m_devicePath))
             return 0;
+        m_held = true;
         failure = Configure(baud, parity, dataBits, stopBits);
         tcflush(m_fd, TCIOFLUSH);
     }
+    m_lineUp = true;
     // Reported outside the lock: the box runs its own event loop.
     if (failure.operation)
         ReportError(failure.operation, failure.error);
@@ -154,31 +163,44 @@ int CPortChannel::Open(QObject* owner, int portNumber, int baud, char parity, in
 bool CPortChannel::OpenDevice(const QString& path)
 {
     m_lastOpenDevice = path;
-    m_lastOpenErrno = 0;
+    const int fd = OpenDeviceFile(path, m_lastOpenErrno);
+    if (fd < 0)
+        return false;
+    AdoptDevice(fd);
+    return true;
+}
+
+int CPortChannel::OpenDeviceFile(const QString& path, int& error)
+{
+    error = 0;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        m_lastOpenErrno = errno;
-        return false;
+        error = errno;
+        return -1;
     }
     // Only a terminal is a serial line: anything else (a link to a user's file
     // or a folder) is closed again unwritten.
     if (!isatty(fd)) {
-        m_lastOpenErrno = ENOTTY;
+        error = ENOTTY;
         ::close(fd);
-        return false;
+        return -1;
     }
     // Not shared: the lock refuses every second opener of the device, the
     // exclusive mode also refuses other programs that do not lock.
     if (flock(fd, LOCK_EX | LOCK_NB) < 0) {
-        m_lastOpenErrno = errno == EWOULDBLOCK ? EBUSY : errno;
+        error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
-        return false;
+        return -1;
     }
     ioctl(fd, TIOCEXCL);
+    return fd;
+}
+
+void CPortChannel::AdoptDevice(int fd)
+{
     m_termiosSaved = tcgetattr(fd, &m_savedTermios) == 0;
     m_fd = fd;
     m_vanished = false;
-    return true;
 }
 
 CPortChannel::ConfigFailure CPortChannel::Configure(int baud, char parity, int dataBits, int stopBits)
@@ -210,6 +232,7 @@ CPortChannel::ConfigFailure CPortChannel::Configure(int baud, char parity, int d
 
 void CPortChannel::CloseDevice()
 {
+    m_lineUp = false;
     if (m_fd < 0)
         return;
     if (m_termiosSaved)
@@ -229,6 +252,7 @@ void CPortChannel::Close()
     JoinMonitor();
     std::lock_guard lock(m_lock);
     CloseDevice();
+    m_held = false;
 }
 
 bool CPortChannel::Write(const char* buffer, int length)
@@ -241,9 +265,9 @@ bool CPortChannel::Write(const char* buffer, int length)
         if (m_fd < 0)
             return false;
         // Reply bytes still waiting from an earlier request are discarded, so
-        // every exchange starts with an empty input queue. Output still on its
-        // way is let go: a command written without waiting for its answer
-        // (and read at once after) must still reach the controller.
+        // every exchange starts with an empty input queue. The earlier request
+        // itself is still sent whole: a poll right after a fault report's F6
+        // or a call's F3 must not cut it off the line.
         tcflush(m_fd, TCIFLUSH);
         written = write(m_fd, buffer, length);
         error = errno;
@@ -342,26 +366,70 @@ void CPortChannel::MonitorThread(std::shared_ptr<Handoff> handoff)
         }
         if (ready < 0 || (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL))) {
             ReportVanished("ReadFile()", EIO);
-            WaitForShutdown();
-            break;
+            if (!WatchForDevice(handoff))
+                break;
+            continue;
         }
         if (ExchangeRunning()) {
             holding = true;
             continue;
         }
-        if (!ReceiveChars(handoff)) {
-            WaitForShutdown();
+        if (!ReceiveChars(handoff) && !WatchForDevice(handoff))
             break;
-        }
     }
     m_threadAlive = 0;
 }
 
-void CPortChannel::WaitForShutdown() const
+bool CPortChannel::WatchForDevice(const std::shared_ptr<Handoff>& handoff)
 {
-    pollfd fds[1] = {{m_shutdownEvent, POLLIN, 0}};
-    while (WaitReadable(fds, 1) != 0) {
+    if (handoff->cancelled)
+        return false;
+    {
+        // Closed at once: a pulled adapter held open would come back under
+        // another device name.
+        std::lock_guard lock(m_lock);
+        CloseDevice();
     }
+    NotifyLineChanged(false);
+    pollfd fds[1] = {{m_shutdownEvent, POLLIN, 0}};
+    for (;;) {
+        if (WaitReadable(fds, 1, CTimeScale::Ms(kReplugCheckMs)) == 0)
+            return false;
+        if (Reopen()) {
+            NotifyLineChanged(true);
+            return true;
+        }
+    }
+}
+
+bool CPortChannel::Reopen()
+{
+    int error = 0;
+    // The device opened before, under the same name: a ports/COMn link that
+    // is gone for the moment must not turn into a built-in port.
+    const int fd = OpenDeviceFile(m_devicePath, error);
+    if (fd < 0)
+        return false;
+    ConfigFailure failure;
+    {
+        std::lock_guard lock(m_lock);
+        AdoptDevice(fd);
+        failure = Configure(m_baud, m_parity, m_dataBits, m_stopBits);
+        tcflush(m_fd, TCIOFLUSH);
+    }
+    m_lineUp = true;
+    if (failure.operation)
+        ReportError(failure.operation, failure.error);
+    return true;
+}
+
+void CPortChannel::NotifyLineChanged(bool up) const
+{
+    QObject* owner = m_owner;
+    if (!owner || owner->metaObject()->indexOfMethod("OnCommLineChanged(bool,int)") < 0)
+        return;
+    QMetaObject::invokeMethod(owner, "OnCommLineChanged", Qt::QueuedConnection, Q_ARG(bool, up),
+                              Q_ARG(int, m_portNumber));
 }
 
 bool CPortChannel::ReceiveChars(const std::shared_ptr<Handoff>& handoff)

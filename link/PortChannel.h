@@ -21,6 +21,12 @@ constexpr int WM_COMM_RXCHAR = 0x0407;
 // exchange keeps them for Read (m_busy is 0), hands them to the owner on the
 // owner's thread in chunks (one OnCommRxChar call a byte, in order, never
 // during an exchange) and waits until the owner has handled each chunk.
+//
+// When the device goes away (adapter pulled, cable or far side gone) the
+// monitor thread closes it, tells the owner (OnCommLineChanged(false, port),
+// when the owner has that invokable), looks for the device about once a
+// second without using the processor meanwhile, and opens it again with the
+// line settings of the last Open as soon as it is back (OnCommLineChanged(true, port)).
 class CPortChannel
 {
 public:
@@ -36,7 +42,8 @@ public:
     // such a file is never written. parity is 'N', 'O' or 'E'.
     int Open(QObject* owner, int portNumber, int baud, char parity, int dataBits, int stopBits,
              unsigned eventMask);
-    // Discards both queues, then writes; true when all bytes went out at once.
+    // Discards unread input, then writes (an earlier request still on its way
+    // out is sent whole first); true when all bytes went out at once.
     // A closed port writes nothing and says nothing; a failing device is
     // reported once until the next Open (polling pages write ten times a second).
     bool Write(const char* buffer, int length);
@@ -52,7 +59,10 @@ public:
     // device's line settings and closes it. Bytes still on their way to the
     // owner are dropped, so Close and Open never wait for the owner.
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    // True from a successful Open until Close, also while the device is away.
+    bool IsOpen() const { return m_held; }
+    // False while the device is away (and while the port is closed).
+    bool IsLineUp() const { return m_lineUp; }
     // The baud rate of the last Open.
     int Baud() const { return m_baud; }
 
@@ -78,6 +88,9 @@ private:
     };
 
     bool OpenDevice(const QString& path);
+    // Opens and locks the device file; -1 with the reason in error when it cannot.
+    static int OpenDeviceFile(const QString& path, int& error);
+    void AdoptDevice(int fd);
     ConfigFailure Configure(int baud, char parity, int dataBits, int stopBits);
     void CloseDevice();
 
@@ -92,8 +105,11 @@ private:
     bool Deliver(const std::shared_ptr<Handoff>& handoff, const QByteArray& bytes);
     QMetaMethod ReceiverOf(QObject* owner) const;
     bool ExchangeRunning() const { return m_busy.load() != 0 || m_reading.load(); }
-    // Waits for the shutdown event alone, so a dead device costs no CPU.
-    void WaitForShutdown() const;
+    // Closes the vanished device and looks for it about once a second until it
+    // is back (true) or shutdown is requested (false).
+    bool WatchForDevice(const std::shared_ptr<Handoff>& handoff);
+    bool Reopen();
+    void NotifyLineChanged(bool up) const;
 
     int ReadPoll(char* buffer, int stored, int maxCount);
     void ReportError(const char* operation, int error) const;
@@ -101,15 +117,22 @@ private:
 
     std::thread m_thread;
     std::mutex m_lock;                    // device access: configuration, writes, reads
-    int m_fd = -1;
+    std::atomic<int> m_fd{-1};
+    std::atomic<bool> m_held{false};      // from a successful Open until Close
+    std::atomic<bool> m_lineUp{false};    // the device is open and configured
     int m_shutdownEvent = -1;             // eventfd; readable once shutdown is requested
     std::shared_ptr<Handoff> m_handoff;   // the running monitor thread's hand-over to the owner
     QObject* m_owner = nullptr;
     QMetaMethod m_deliver;                // the owner's OnCommRxChar; invalid: bytes are dropped
     bool m_lastWriteFailed = false;
     int m_portNumber = 0;
-    int m_baud = 0;
     unsigned m_eventMask = 0;
+    // The device and line settings of the last Open, for opening it again.
+    QString m_devicePath;
+    int m_baud = 0;
+    char m_parity = 'N';
+    int m_dataBits = 8;
+    int m_stopBits = 1;
     termios m_savedTermios{};
     bool m_termiosSaved = false;
     std::atomic<int> m_threadAlive{0};

@@ -64,10 +64,21 @@ CIoPage::CIoPage(QWidget* parent)
 {
     BindLamps(this, m_inputLamps, kFirstInputId);
     BindLamps(this, m_outputLamps, kFirstOutputId);
+    GreyAllLamps();
+}
+
+void CIoPage::GreyAllLamps()
+{
     for (CLampStatic* lamp : m_inputLamps)
         lamp->SetLamp(kRedRow, kGrey, 0);
     for (CLampStatic* lamp : m_outputLamps)
         lamp->SetLamp(kRedRow, kGrey, 0);
+}
+
+void CIoPage::OnLineChanged(bool up)
+{
+    if (!up)
+        GreyAllLamps();
 }
 
 void CIoPage::OnPoll()

@@ -23,6 +23,8 @@ public:
     explicit CIoPage(QWidget* parent = nullptr);
 
     void OnReplyReady() override;
+    // While the line is down every lamp is grey, as before the first reply.
+    void OnLineChanged(bool up) override;
 
     CLampStatic* InputLamp(int bit) const { return m_inputLamps[bit]; }
     CLampStatic* OutputLamp(int bit) const { return m_outputLamps[bit]; }
@@ -31,6 +33,9 @@ protected:
     void OnPoll() override;
 
 private:
+    // Grey: no reply has reported the bit (yet, or since the line went down).
+    void GreyAllLamps();
+
     std::array<CLampStatic*, kInputCount> m_inputLamps{};
     std::array<CLampStatic*, kOutputCount> m_outputLamps{};
 };

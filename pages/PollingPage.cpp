@@ -1,6 +1,7 @@
 #include "pages/PollingPage.h"
 
 #include "app/PageTab.h"
+#include "link/PortChannel.h"
 
 CPollingPage::CPollingPage(int templateId, int pageIndex, QWidget* parent)
     : CPage(templateId, parent)
@@ -20,7 +21,7 @@ void CPollingPage::OnKillFocus()
 
 void CPollingPage::OnTimer1()
 {
-    if (IsShownPage())
+    if (IsShownPage() && (g_port.IsLineUp() || !g_port.IsOpen()))
         OnPoll();
 }
 

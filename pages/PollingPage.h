@@ -17,6 +17,7 @@ public:
 
     void OnSetFocus() override;
     void OnKillFocus() override;
+    // Ticks while the port's device is away send nothing.
     void OnTimer1() final;
 
     // True while the tab control that holds the page shows it; a page outside

@@ -279,6 +279,21 @@ void CStatusPage::DecodeSpeed()
     UpdateData(false);
 }
 
+void CStatusPage::OnLineChanged(bool up)
+{
+    if (up)
+        return;
+    for (QString* text : {&m_status, &m_speed, &m_door, &m_load, &m_doorLock, &m_run, &m_safety, &m_group, &m_floor})
+        text->clear();
+    UpdateData(false);
+    m_lamp->SetLamp(kRedRow, kGrey, 0);
+    m_arrow->SetFrame(0);
+    for (int row = 0; row < RowCount(m_list); ++row)
+        for (const CallBlock& block : kCallBlocks)
+            if (!RowText(m_list, row, block.column).isEmpty())
+                SetRowText(m_list, row, block.column, {});
+}
+
 // Registers a call at the selected floor, of the type of the clicked column.
 void CStatusPage::OnFloorListClicked()
 {

@@ -28,6 +28,9 @@ public:
     explicit CStatusPage(QWidget* parent = nullptr);
 
     void OnReplyReady() override;
+    // While the line is down nothing is shown as if it were live: the page
+    // looks as before its first reply, and polling fills it again.
+    void OnLineChanged(bool up) override;
 
     int FloorCount() const { return m_floorCount; }
 

@@ -7,6 +7,7 @@
 #include "link/BusyScope.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
+#include "params/FaultRecord.h"
 #include "params/GenerationProbe.h"
 #include "params/ParamCatalogue.h"
 
@@ -14,9 +15,6 @@
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 
-#include <algorithm>
-#include <cstring>
-#include <optional>
 
 namespace {
 
@@ -24,26 +22,6 @@ constexpr int kTemplateId = 133;
 constexpr int kListId = 1032;
 constexpr int kResetButtonId = 1002;
 constexpr int kRefreshButtonId = 1003;
-
-// Where a fault record's fields stand in the A1 reply of one generation.
-struct RecordLayout
-{
-    int recordCount;
-    int numberPos;
-    int numberDigits; // the record number's hex digits
-    int codePos;      // two hex digits
-    int floorPos;     // two hex digits; -1: the record has no floor
-    int timePos;
-    const char* timePattern; // '#' takes the next time stamp character
-};
-
-constexpr RecordLayout kLongRecord{20, 5, 2, 7, 9, 11, "##-##-## ##:##"};
-constexpr RecordLayout kShortRecord{16, 5, 1, 6, -1, 8, "########"};
-
-const RecordLayout& LayoutOf(bool longFormat)
-{
-    return longFormat ? kLongRecord : kShortRecord;
-}
 
 // The request for fault record `number`: a byte on the long-record generation
 // (as the generation probe asks for record 0), the single hex digit of the
@@ -69,34 +47,6 @@ CExchange::Request ResetRequest()
             .maxCount = 20,
             .test = Acceptance::LettersAck,
             .ackPos = 6};
-}
-
-// The hex field at pos; nullopt when the reply does not carry it in full.
-std::optional<int> ReplyHex(int pos, int digits)
-{
-    if (!g_reply.Carries(pos, digits))
-        return std::nullopt;
-    const char* text = g_reply.Data() + pos;
-    return digits == 1 ? ParseHex1(text) : ParseHex2(text);
-}
-
-QString NumberText(std::optional<int> value)
-{
-    return value ? QString::number(*value) : QString();
-}
-
-// The time stamp at pos in the pattern's form; empty when the reply does not
-// carry every character of it.
-QString FormatTime(int pos, const char* pattern)
-{
-    const int length = static_cast<int>(std::count(pattern, pattern + strlen(pattern), '#'));
-    if (!g_reply.Carries(pos, length))
-        return {};
-    const char* stamp = g_reply.Data() + pos;
-    QString text;
-    for (const char* p = pattern; *p; ++p)
-        text += QLatin1Char(*p == '#' ? *stamp++ : *p);
-    return text;
 }
 
 } // namespace
@@ -144,7 +94,7 @@ CFaultPage::ReadResult CFaultPage::ReadFaultLog()
 
     DeleteAllRows(m_list);
     const CWaitCursor wait;
-    for (int number = 0; number < LayoutOf(m_longFormat).recordCount; ++number) {
+    for (int number = 0; number < FaultRecord::Count(m_longFormat); ++number) {
         if (!CExchange::Run(RecordRequest(number, m_longFormat)))
             return ReadResult::Failed;
         AddRecordRow(number);
@@ -154,20 +104,16 @@ CFaultPage::ReadResult CFaultPage::ReadFaultLog()
 
 // Shows the record in g_reply as row `number` (or after the last row); an
 // empty record (code 0), or one too short to carry its code, gets no row.
-// A field the reply does not carry in full stays empty. The row's item data
-// is the fault code.
+// The row's item data is the fault code.
 void CFaultPage::AddRecordRow(int number)
 {
-    const RecordLayout& layout = LayoutOf(m_longFormat);
-    const std::optional<int> code = ReplyHex(layout.codePos, 2);
-    if (!code || *code == 0)
+    FaultRecord record;
+    if (!FaultRecord::Read(m_longFormat, record) || record.code == 0)
         return;
-    const QString recordNumber = NumberText(ReplyHex(layout.numberPos, layout.numberDigits));
-    const QString floor = layout.floorPos < 0 ? QString() : NumberText(ReplyHex(layout.floorPos, 2));
-    const int row = InsertRow(m_list, number, recordNumber, *code);
-    SetRowText(m_list, row, 1, QString::number(*code));
-    SetRowText(m_list, row, 2, floor);
-    SetRowText(m_list, row, 3, FormatTime(layout.timePos, layout.timePattern));
+    const int row = InsertRow(m_list, number, record.number, record.code);
+    SetRowText(m_list, row, 1, QString::number(record.code));
+    SetRowText(m_list, row, 2, record.floor);
+    SetRowText(m_list, row, 3, record.time);
 }
 
 void CFaultPage::OnListClick()

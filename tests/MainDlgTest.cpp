@@ -107,7 +107,7 @@ TEST_F(MainDlgTest, StartUpWithoutSettingsShowsSettingsDialogAndNoPages)
 // first run, which shows "E" and stores it on OK.
 TEST_F(MainDlgTest, UnusableSpecialCodeStartsAsTheFirstRunAndOkRepairsIt)
 {
-    for (const QString code : {QString("<missing>"), QString(""), QString("EE"), QString("\x01"), QString("é")}) {
+    for (const QString& code : {QString("<missing>"), QString(""), QString("EE"), QString("\x01"), QString("é")}) {
         StoreSettings("1N81", "9600", "38400");
         CSettingsStore store(HKEY_CURRENT_USER);
         store.OpenKey("Software\\VELORCOM");
@@ -238,6 +238,13 @@ TEST_F(MainDlgTest, FrameAssemblyPassesWholeFramesToTheShownPage)
     EXPECT_EQ(pages[0]->replies.size(), 1u);
     FeedBytes(dialog, frame);
     EXPECT_EQ(pages[0]->replies.size(), 2u);
+
+    // Line noise: a NUL spoils its frame, and a frame too short for its two
+    // letters answers nothing (a page would test an older reply's letters).
+    FeedBytes(dialog, std::string("\x02" "FFA4\0" "12\x03", 10));
+    FeedBytes(dialog, "\x02" "FF\x03");
+    EXPECT_EQ(pages[0]->replies.size(), 2u);
+    EXPECT_EQ(boxes.Count(), 0);
 }
 
 TEST_F(MainDlgTest, FaultReportShowsCodeThenAnswersWithF6)

@@ -1,5 +1,6 @@
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
+#include "tests/EventLoopHelpers.h"
 #include "tests/MessageBoxRecorder.h"
 #include "tests/TestPeer.h"
 
@@ -86,14 +87,6 @@ private:
     bool m_finished = false;
     std::thread m_thread;
 };
-
-double ProcessCpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-}
 
 class PortChannelTest : public ::testing::Test
 {

@@ -34,16 +34,10 @@ public:
     using Responder = std::function<std::string(const std::string& request, int baud)>;
 
     explicit CTestPeer(int portNumber = 1)
+        : m_link(CConfigFolder::PortLink(portNumber))
     {
-        termios raw{};
-        cfmakeraw(&raw);
-        int master = -1;
-        openpty(&master, &m_slave, nullptr, &raw, nullptr);
-        m_master = master;
-        char name[256] = {};
-        ttyname_r(m_slave, name, sizeof name);
         QDir().mkpath(CConfigFolder::PortsFolder());
-        QFile::link(QString::fromLocal8Bit(name), CConfigFolder::PortLink(portNumber));
+        PlugIn();
         m_thread = std::thread([this] { Serve(); });
     }
 
@@ -110,7 +104,20 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
+    // Pulls a USB adapter: the device hangs up and is gone, its ports/COMn
+    // link dangles until Replug.
+    void Unplug()
+    {
+        CloseFarSide();
+        if (m_slave >= 0)
+            close(m_slave);
+        m_slave = -1;
+    }
+    // Plugs the adapter in again: a new device under the same ports/COMn name.
+    void Replug() { PlugIn(); }
+
     QString ConfigHome() const { return m_home.Path(); }
+    QString LinkPath() const { return m_link; }
 
     static std::string Frame(const std::string& inner) { return "\x02" + inner + "\x03"; }
 
@@ -120,6 +127,19 @@ private:
         if (m_master >= 0)
             close(m_master);
         m_master = -1;
+    }
+
+    void PlugIn()
+    {
+        termios raw{};
+        cfmakeraw(&raw);
+        int master = -1;
+        openpty(&master, &m_slave, nullptr, &raw, nullptr);
+        char name[256] = {};
+        ttyname_r(m_slave, name, sizeof name);
+        QFile::remove(m_link);
+        QFile::link(QString::fromLocal8Bit(name), m_link);
+        m_master = master;
     }
 
     void Serve()
@@ -188,6 +208,10 @@ private:
                 Qt::QueuedConnection);
         }
         while (!m_stop) {
+            // The responder may pull the cable itself (CloseFarSide on the
+            // test's thread waits for this thread to close the line).
+            if (m_closeRequested.exchange(false))
+                CloseMaster();
             {
                 const std::lock_guard done(answer->lock);
                 if (answer->ready)
@@ -200,6 +224,7 @@ private:
 
     CTempConfigHome m_home;
     QObject m_context; // lives on the test's thread
+    QString m_link;
     CFrameAssembler m_assembler; // the serving thread's
     std::atomic<int> m_master{-1};
     int m_slave = -1;

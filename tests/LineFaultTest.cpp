@@ -1,0 +1,272 @@
+#include "app/ListView.h"
+#include "app/MainDlg.h"
+#include "app/PageTab.h"
+#include "app/TemplateLoader.h"
+#include "link/PortChannel.h"
+#include "link/TimeScale.h"
+#include "pages/IoPage.h"
+#include "pages/LampStatic.h"
+#include "settings/PortSetupDlg.h"
+#include "settings/SettingsStore.h"
+#include "sim/SimController.h"
+#include "tests/EventLoopHelpers.h"
+#include "tests/MessageBoxRecorder.h"
+#include "tests/TempConfigHome.h"
+#include "tests/TestPeer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QEventLoop>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+
+namespace {
+
+constexpr int kStatusPage = 0;
+constexpr int kIoPage = 3;
+constexpr int kFaultPage = 4;
+constexpr int kDoorPage = 6;
+const int kStatusTextIds[] = {1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1057};
+
+// The program's main window with its real pages against the simulated
+// controller on a line that can be unplugged and plugged in again under the
+// same ports/COM1 name.
+class LineFaultTest : public ::testing::Test
+{
+protected:
+    LineFaultTest()
+    {
+        CSettingsStore store(HKEY_CURRENT_USER);
+        store.CreateKey("Software\\VELORCOM");
+        // A door machine rate that a new pseudo-terminal does not start with.
+        for (const auto& [name, text] : {std::pair{"comwhole", "1N81"}, {"combaud", "9600"},
+                                         {"comdoorbaud", "19200"}, {"specialcode", "E"}})
+            store.WriteString(name, text);
+        m_peer.SetResponder([this](const std::string& request, int baud) {
+            return m_script ? m_script(request) : m_sim.HandleRequest(request, baud);
+        });
+    }
+    ~LineFaultTest() override { m_peer.SetResponder({}); }
+
+    static void Run(int ms) { RunEventLoop(ms); }
+    static bool RunUntil(const std::function<bool()>& done, int timeoutMs = 3000)
+    {
+        return RunEventLoopUntil(done, timeoutMs);
+    }
+    CPage* Page(int index) const { return m_dialog->PageTab()->Page(index); }
+    QString StatusText(int id) const { return Control<QLabel>(Page(kStatusPage), id)->text(); }
+    int GreyIoLamps() const
+    {
+        auto* page = static_cast<CIoPage*>(Page(kIoPage));
+        int grey = 0;
+        for (int bit = 0; bit < CIoPage::kInputCount; ++bit)
+            grey += page->InputLamp(bit)->GetColumn() == 2;
+        for (int bit = 0; bit < CIoPage::kOutputCount; ++bit)
+            grey += page->OutputLamp(bit)->GetColumn() == 2;
+        return grey;
+    }
+    int FaultRows() const { return RowCount(Control<QTreeWidget>(Page(kFaultPage), 1032)); }
+    QStringList BoxesStartingWith(const QString& start) const
+    {
+        QStringList texts;
+        for (const QString& text : m_boxes.Texts())
+            if (text.startsWith(start))
+                texts << text;
+        return texts;
+    }
+    void Start(int expectedTabs = 7)
+    {
+        m_dialog = std::make_unique<CMainDlg>();
+        m_dialog->OnInitDialog();
+        ASSERT_EQ(m_dialog->PageTab()->TabCount(), expectedTabs);
+    }
+    // Unplugs the line and checks the failure is shown once and the process
+    // then waits for the device without using the processor.
+    void UnplugAndCheckQuiet()
+    {
+        m_peer.Unplug();
+        ASSERT_TRUE(RunUntil([&] { return !g_port.IsLineUp(); }));
+        Run(100);
+        const double cpuBefore = ProcessCpuMs();
+        Run(2500);
+        EXPECT_LT(ProcessCpuMs() - cpuBefore, 250.0) << "busy while the device is away";
+        EXPECT_EQ(BoxesStartingWith("WARNING:").size(), 1) << m_boxes.Texts().join("\n").toStdString();
+        EXPECT_TRUE(g_port.IsOpen()) << "the port is still the program's, waiting for the device";
+    }
+
+    CTestPeer m_peer;
+    CMessageBoxRecorder m_boxes;
+    CSimController m_sim;
+    std::function<std::string(const std::string&)> m_script;
+    std::unique_ptr<CMainDlg> m_dialog;
+};
+
+} // namespace
+
+// While the line is down the status page shows nothing as if it were live;
+// once the device is back under the same name polling resumes by itself.
+TEST_F(LineFaultTest, StatusPageShowsTheLostLineAndPollsAgainWhenTheDeviceIsBack)
+{
+    Start();
+    ASSERT_TRUE(RunUntil([&] { return StatusText(1046) == "运行" || StatusText(1046) == "故障"; }));
+    UnplugAndCheckQuiet();
+    for (int id : kStatusTextIds)
+        EXPECT_EQ(StatusText(id), "") << id;
+    EXPECT_EQ(Control<CLampStatic>(Page(kStatusPage), 1036)->GetColumn(), 2) << "lamp grey";
+
+    m_peer.Replug();
+    EXPECT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }, 3000)) << "polling did not resume";
+    EXPECT_EQ(m_peer.Baud(), 9600);
+    EXPECT_EQ(BoxesStartingWith("WARNING:").size(), 1);
+}
+
+TEST_F(LineFaultTest, IoPageGreysItsLampsAndPollsAgainWhenTheDeviceIsBack)
+{
+    Start();
+    m_dialog->PageTab()->SelectTab(kIoPage);
+    ASSERT_TRUE(RunUntil([&] { return GreyIoLamps() == 0; }));
+    UnplugAndCheckQuiet();
+    EXPECT_EQ(GreyIoLamps(), 96);
+
+    m_peer.Replug();
+    EXPECT_TRUE(RunUntil([&] { return GreyIoLamps() == 0; }, 3000)) << "polling did not resume";
+}
+
+// The device comes back at the rate of the page shown: the door machine's on
+// the door machine page.
+TEST_F(LineFaultTest, DeviceComesBackAtTheShownPagesRate)
+{
+    Start();
+    m_dialog->PageTab()->SelectTab(kDoorPage);
+    ASSERT_EQ(m_peer.Baud(), 19200);
+    UnplugAndCheckQuiet();
+    m_peer.Replug();
+    ASSERT_TRUE(RunUntil([&] { return g_port.IsLineUp(); }, 3000));
+    EXPECT_EQ(m_peer.Baud(), 19200) << "reopened at another rate";
+    m_peer.ClearRequests();
+    m_dialog->PageTab()->SelectTab(kStatusPage);
+    EXPECT_EQ(m_peer.Baud(), 9600);
+    EXPECT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }, 5000));
+}
+
+// Pulled in the middle of a fault log read: the read ends with its failure
+// message once, the rows read so far stay; the next read after the device is
+// back reads the whole log.
+TEST_F(LineFaultTest, FaultReadCutByTheUnplugFailsOnceAndReadsAgainLater)
+{
+    Start();
+    m_dialog->PageTab()->SelectTab(kFaultPage);
+    const int fullLog = FaultRows();
+    ASSERT_GT(fullLog, 3);
+    int records = 0;
+    m_script = [&](const std::string& request) {
+        if (request.compare(3, 2, "A1") == 0 && ++records == 4)
+            m_peer.Unplug();
+        return m_sim.HandleRequest(request, 9600);
+    };
+    m_boxes.Clear();
+    Page(kFaultPage)->GiveFocus();
+    EXPECT_EQ(m_boxes.Texts().filter("通讯失败，请刷新!").size(), 1) << m_boxes.Texts().join("\n").toStdString();
+    EXPECT_LE(BoxesStartingWith("WARNING:").size(), 1);
+    EXPECT_EQ(FaultRows(), 2) << "the rows read before the cut stay";
+
+    m_script = nullptr;
+    m_peer.Replug();
+    ASSERT_TRUE(RunUntil([&] { return g_port.IsLineUp(); }, 3000));
+    m_boxes.Clear();
+    Page(kFaultPage)->GiveFocus();
+    EXPECT_EQ(FaultRows(), fullLog);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// A burst of fault reports: each report shown is answered with F6 before the
+// next is shown, in order, none twice; no answer is cut off the line by the
+// next write (the boxes here close at once); polling goes on afterwards.
+TEST_F(LineFaultTest, BurstOfFaultReportsIsShownAndAnsweredOneByOne)
+{
+    Start();
+    ASSERT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }));
+    const QStringList codes = {"23", "31", "05", "18", "44"};
+    std::string burst;
+    for (const QString& code : codes)
+        burst += m_sim.FaultReport(code.toInt());
+    m_peer.ClearRequests();
+    m_peer.Send(burst);
+    ASSERT_TRUE(RunUntil([&] { return m_boxes.Count() >= 5; }));
+    Run(300);
+    const QStringList shown = m_boxes.Texts();
+    for (int i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i], "故障码: " + codes.value(i)) << "reports are shown in order, none twice";
+    int acknowledgements = 0;
+    for (const std::string& request : m_peer.Requests())
+        acknowledgements += request.compare(3, 2, "F6") == 0;
+    EXPECT_EQ(acknowledgements, shown.size());
+    const size_t before = m_peer.Requests().size();
+    Run(500);
+    EXPECT_GT(m_peer.Requests().size(), before + 2) << "polling stopped after the burst";
+}
+
+// A second program on the same port is refused with the reason.
+TEST_F(LineFaultTest, SecondProgramOnTheSamePortIsToldItIsBusy)
+{
+    CPortChannel first;
+    ASSERT_EQ(first.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1);
+    QTimer closer;
+    closer.callOnTimeout([] {
+        if (auto* dialog = qobject_cast<CPortSetupDlg*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    closer.start(10);
+    Start(0);
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_EQ(m_boxes.Calls()[0].text, "串口初始化失败，请重新设置");
+    EXPECT_TRUE(m_boxes.Calls()[0].details.contains("被其他程序占用")) << m_boxes.Calls()[0].details.toStdString();
+    first.Close();
+}
+
+// The simulated controller as a program of its own: stopping it takes its
+// pseudo-terminal and its ports/COM1 link away, starting it again brings a new
+// one under the same name.
+TEST_F(LineFaultTest, SimulatedControllerStoppedAndStartedAgain)
+{
+    CTempConfigHome home; // a ports folder without the test peer's link
+    {
+        CSettingsStore store(HKEY_CURRENT_USER);
+        store.CreateKey("Software\\VELORCOM");
+        for (const auto& [name, text] : {std::pair{"comwhole", "1N81"}, {"combaud", "9600"},
+                                         {"comdoorbaud", "38400"}, {"specialcode", "E"}})
+            store.WriteString(name, text);
+    }
+    const QString link = home.Path() + "/velor/ports/COM1";
+    auto startSim = [&link](QProcess& sim) {
+        sim.setProgram(VELOR_SIM_PROGRAM);
+        sim.setArguments({"--port", "1"});
+        sim.start();
+        return sim.waitForStarted() && RunUntil([&] { return QFileInfo::exists(link); });
+    };
+    QProcess sim;
+    ASSERT_TRUE(startSim(sim));
+    Start();
+    ASSERT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }));
+
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(3000));
+    ASSERT_TRUE(RunUntil([&] { return StatusText(1041).isEmpty(); }));
+    // Several looks for the device while its link is gone: none may take
+    // another device for it (without the link, COM1 names /dev/ttyS0).
+    Run(CTimeScale::Ms(3000));
+    EXPECT_FALSE(g_port.IsLineUp());
+
+    QProcess again;
+    ASSERT_TRUE(startSim(again));
+    EXPECT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }, 4000)) << "polling did not resume";
+    EXPECT_EQ(BoxesStartingWith("WARNING:").size(), 1);
+    m_dialog.reset(); // lets go of the port before the simulator goes
+    again.terminate();
+    again.waitForFinished(3000);
+}
