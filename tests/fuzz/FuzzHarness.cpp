@@ -1,6 +1,7 @@
 #include "tests/fuzz/FuzzHarness.h"
 
 #include "app/MessageBox.h"
+#include "app/ServiceApp.h"
 #include "link/FrameBuffer.h"
 #include "res/Resources.h"
 
@@ -27,6 +28,9 @@ void StartFuzzApplication()
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
     InitVelorResources();
+    // Waits serve events as in the program, so a test peer's answer (given on
+    // this thread) reaches an exchange.
+    CServiceApp::InstallLinkHooks();
     SetMessageBoxHandler([](const MessageBoxCall&) {
         ++g_boxes;
         return IDOK;
