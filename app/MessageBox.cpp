@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -61,8 +62,20 @@ int EscapeResult(const std::vector<ButtonSpec>& buttons)
     return buttons.size() == 1 ? buttons.front().result : 0;
 }
 
+// Every box shown also goes to standard error, so a technician's terminal or
+// the system log keeps what the program said after the box is closed.
+void LogMessageBox(const MessageBoxCall& call)
+{
+    QString text = QString("velor: %1: %2\n").arg(call.caption, call.text);
+    if (!call.details.isEmpty())
+        text += "  " + QString(call.details).replace("\n", "\n  ") + "\n";
+    std::fputs(qUtf8Printable(text), stderr);
+    std::fflush(stderr);
+}
+
 int ShowMessageBox(const MessageBoxCall& call)
 {
+    LogMessageBox(call);
     QMessageBox box(IconFor(call.flags), call.caption, call.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     if (!call.details.isEmpty())

@@ -158,6 +158,8 @@ std::string CSimConsole::Execute(const std::string& line)
     }
     if (command == "call" && ParseName(argument, kCallTypes, callType) && ParseInt(extra, 1, 48, number))
         return board.Car().RegisterCall(callType, number) ? done : "no such call at this installation\n";
+    if ((command == "unplug" || command == "replug") && argument.empty() && m_lineSwitch)
+        return m_lineSwitch(command == "replug");
     if (command == "trace" && (argument == "on" || argument == "off")) {
         m_trace.SetEnabled(argument == "on");
         return done;
@@ -179,6 +181,9 @@ std::string CSimConsole::Help()
            "  mode auto|inspection|fire|independent|lockout|attendant\n"
            "  load normal|full|over\n"
            "  call car|up|down FLOOR register a call\n"
+           "  unplug                 pull the line like a USB adapter: the device and\n"
+           "                         its port entry's target go away\n"
+           "  replug                 plug a new device in under the same port entry\n"
            "  trace on|off           show every frame\n"
            "  status                 show the car and the misbehaviour\n"
            "  quit                   stop the simulator\n";

@@ -13,6 +13,9 @@ class CSimConsole
 public:
     // send puts bytes on the line at once (fault reports, the over-long frame).
     using Sender = std::function<void(const std::string&)>;
+    // plug(false) pulls the line, plug(true) plugs it in again; returns what
+    // to show.
+    using LineSwitch = std::function<std::string(bool plugIn)>;
 
     CSimConsole(CSimController& controller, CSimTrace& trace, Sender send);
 
@@ -20,6 +23,8 @@ public:
     // empty for an empty line).
     std::string Execute(const std::string& line);
     bool QuitRequested() const { return m_quit; }
+    // Enables the unplug and replug commands.
+    void SetLineSwitch(LineSwitch lineSwitch) { m_lineSwitch = std::move(lineSwitch); }
 
     static std::string Help();
 
@@ -29,5 +34,6 @@ private:
     CSimController& m_controller;
     CSimTrace& m_trace;
     Sender m_send;
+    LineSwitch m_lineSwitch;
     bool m_quit = false;
 };

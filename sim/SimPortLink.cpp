@@ -3,6 +3,7 @@
 #include "link/ConfigFolder.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -55,7 +56,36 @@ bool CSimPortLink::ReplaceStaleLink()
 {
     if (LinkTarget(m_path).rfind(kPseudoTerminals, 0) != 0)
         return false;
-    return unlink(m_path.c_str()) == 0 && symlink(m_device.c_str(), m_path.c_str()) == 0;
+    return ReplaceLink(m_device);
+}
+
+bool CSimPortLink::Relink(const std::string& device)
+{
+    if (!m_made || LinkTarget(m_path) != m_device) {
+        m_error = m_path + ": no longer the simulator's link";
+        return false;
+    }
+    if (!ReplaceLink(device)) {
+        m_error = m_path + ": " + std::strerror(errno);
+        return false;
+    }
+    m_device = device;
+    return true;
+}
+
+// A new link made beside the entry (hidden, so no port list shows it) and
+// renamed over it: the entry is replaced at once.
+bool CSimPortLink::ReplaceLink(const std::string& device)
+{
+    const std::filesystem::path entry(m_path);
+    const std::string fresh = (entry.parent_path() / ("." + entry.filename().string() + ".new")).string();
+    unlink(fresh.c_str());
+    if (symlink(device.c_str(), fresh.c_str()) == 0 && rename(fresh.c_str(), m_path.c_str()) == 0)
+        return true;
+    const int failure = errno;
+    unlink(fresh.c_str());
+    errno = failure;
+    return false;
 }
 
 CSimPortLink::~CSimPortLink()

@@ -21,11 +21,17 @@ public:
     const std::string& Path() const { return m_path; }
     const std::string& Error() const { return m_error; }
 
+    // Points the link at another device (the new pseudo-terminal of a
+    // replugged line) in one step, so the entry never goes missing meanwhile;
+    // only while the link is still the one made here.
+    bool Relink(const std::string& device);
+
     static std::string PortsFolder();
 
 private:
     void Remove();
     bool ReplaceStaleLink();
+    bool ReplaceLink(const std::string& device);
 
     std::string m_path;
     std::string m_lockPath;

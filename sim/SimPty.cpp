@@ -13,6 +13,12 @@
 
 CSimPty::CSimPty()
 {
+    PlugIn();
+}
+
+void CSimPty::PlugIn()
+{
+    m_error.clear();
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_master < 0) {
         Fail("posix_openpt");
@@ -46,9 +52,24 @@ CSimPty::CSimPty()
 
 CSimPty::~CSimPty()
 {
-    for (int fd : {m_watch, m_terminal, m_master})
-        if (fd >= 0)
-            close(fd);
+    Unplug();
+}
+
+void CSimPty::Unplug()
+{
+    for (int* fd : {&m_watch, &m_terminal, &m_master}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
+    m_devicePath.clear();
+}
+
+bool CSimPty::Replug()
+{
+    Unplug();
+    PlugIn();
+    return IsOpen();
 }
 
 bool CSimPty::Fail(const char* what)

@@ -15,6 +15,13 @@ public:
     CSimPty& operator=(const CSimPty&) = delete;
 
     bool IsOpen() const { return m_master >= 0; }
+    // Pulls the line like a USB adapter taken out: both sides are closed, the
+    // tool's reads fail and the device node goes away; IsOpen is false until
+    // Replug.
+    void Unplug();
+    // Plugs a new pseudo-terminal in (usually with another device path);
+    // false, with Error, when none could be made.
+    bool Replug();
     const std::string& Error() const { return m_error; }
     // The terminal side's device, e.g. /dev/pts/3.
     const std::string& DevicePath() const { return m_devicePath; }
@@ -36,6 +43,7 @@ public:
     static bool IsKnownBaud(int baud);
 
 private:
+    void PlugIn();
     bool Fail(const char* what);
 
     int m_master = -1;

@@ -1,6 +1,7 @@
 #include "sim/SimServer.h"
 
 #include "sim/SimController.h"
+#include "sim/SimPortLink.h"
 #include "sim/SimPty.h"
 
 #include <algorithm>
@@ -32,15 +33,23 @@ CSimServer::CSimServer(CSimController& controller, CSimPty& pty, std::ostream& o
     , m_console(controller, m_trace, [this](const std::string& bytes) { Send(bytes); })
     , m_modelTime(Clock::now())
 {
-    if (pipe2(m_stopPipe, O_CLOEXEC | O_NONBLOCK) < 0)
-        m_stopPipe[0] = m_stopPipe[1] = -1;
+    for (int* ends : {m_stopPipe, m_wakePipe})
+        if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) < 0)
+            ends[0] = ends[1] = -1;
+    m_console.SetLineSwitch([this](bool plugIn) { return RequestLineSwitch(plugIn); });
 }
 
 CSimServer::~CSimServer()
 {
-    for (int fd : m_stopPipe)
+    for (int fd : {m_stopPipe[0], m_stopPipe[1], m_wakePipe[0], m_wakePipe[1]})
         if (fd >= 0)
             close(fd);
+}
+
+void CSimServer::SetPortLink(CSimPortLink* link)
+{
+    const std::lock_guard lock(m_modelLock);
+    m_link = link;
 }
 
 void CSimServer::Stop()
@@ -54,13 +63,14 @@ void CSimServer::Run()
     m_stopping = false;
     m_modelTime = Clock::now();
     while (!m_stopping) {
-        pollfd fds[4] = {
+        pollfd fds[5] = {
             {m_stopPipe[0], POLLIN, 0},
             {m_pty.MasterFd(), POLLIN, 0},
             {m_pty.WatchFd(), POLLIN, 0},
             {m_commandFd, POLLIN, 0},
+            {m_wakePipe[0], POLLIN, 0},
         };
-        if (poll(fds, 4, PollTimeoutMs(Clock::now())) < 0 && errno != EINTR)
+        if (poll(fds, 5, PollTimeoutMs(Clock::now())) < 0 && errno != EINTR)
             break;
         const Clock::time_point now = Clock::now();
         AdvanceModel(now);
@@ -72,6 +82,7 @@ void CSimServer::Run()
             m_pty.HandleWatchEvents();
         if (fds[3].revents)
             ReadCommands();
+        SwitchLine();
         if (m_deferredDue && *m_deferredDue <= now) {
             m_deferredDue.reset();
             for (const std::string& command : m_deferredCommands)
@@ -158,6 +169,55 @@ std::string CSimServer::Execute(const std::string& line)
 void CSimServer::RunCommand(const std::string& line)
 {
     m_out << Execute(line) << std::flush;
+}
+
+// Runs under m_modelLock (a console command); the loop does the switch.
+std::string CSimServer::RequestLineSwitch(bool plugIn)
+{
+    if (plugIn == m_plugged)
+        return plugIn ? "the line is plugged in already\n" : "the line is unplugged already\n";
+    m_plugged = plugIn;
+    m_switchPending = !m_switchPending; // asked twice before the loop came round: nothing to do
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = write(m_wakePipe[1], &byte, 1);
+    return "ok\n";
+}
+
+void CSimServer::SwitchLine()
+{
+    char drained[64];
+    while (read(m_wakePipe[0], drained, sizeof drained) > 0) {
+    }
+    bool plugIn = false;
+    CSimPortLink* link = nullptr;
+    {
+        const std::lock_guard lock(m_modelLock);
+        if (!m_switchPending)
+            return;
+        m_switchPending = false;
+        plugIn = m_plugged;
+        link = m_link;
+    }
+    // Nothing sent or half received before the pull reaches the new line.
+    m_outgoing.clear();
+    m_assembler.DropFrame();
+    if (!plugIn) {
+        m_pty.Unplug();
+        m_out << "velor-sim: line unplugged" << std::endl;
+        return;
+    }
+    if (!m_pty.Replug()) {
+        m_out << "velor-sim: no new line: " << m_pty.Error() << std::endl;
+        const std::lock_guard lock(m_modelLock);
+        m_plugged = false;
+        return;
+    }
+    m_out << "velor-sim: plugged in again on " << m_pty.DevicePath();
+    if (link && !link->Relink(m_pty.DevicePath()))
+        m_out << ", but " << link->Error();
+    else if (link)
+        m_out << ", linked as " << link->Path();
+    m_out << std::endl;
 }
 
 void CSimServer::SendDue(Clock::time_point now)

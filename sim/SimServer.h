@@ -12,13 +12,16 @@
 #include <vector>
 
 class CSimController;
+class CSimPortLink;
 class CSimPty;
 
 // Serves the simulated controller on its pseudo-terminal: cuts received bytes
 // into frames, lets the controller answer at the line's current baud rate,
 // sends each reply when its delay is over, advances the controller's time with
 // the real time and runs the commands typed on its input. Everything happens
-// in one poll loop that sleeps while nothing is due.
+// in one poll loop that sleeps while nothing is due. The unplug and replug
+// commands pull the line and plug a new pseudo-terminal in; the loop does it,
+// so a command from another thread never closes a descriptor it polls.
 class CSimServer
 {
 public:
@@ -30,6 +33,9 @@ public:
     void SetTrace(bool on) { m_trace.SetEnabled(on); }
     // Reads command lines from fd (normally standard input) while serving.
     void ReadCommandsFrom(int fd) { m_commandFd = fd; }
+    // The port entry to point at the new device after each replug; safe from
+    // another thread while Run serves.
+    void SetPortLink(CSimPortLink* link);
     // Runs a console command two seconds after the first request arrived,
     // when the tool is surely listening.
     void RunAfterFirstRequest(const std::string& command) { m_deferredCommands.push_back(command); }
@@ -59,6 +65,8 @@ private:
     void Answer(const std::string& frame, Clock::time_point now);
     void ReadCommands();
     void RunCommand(const std::string& line);
+    std::string RequestLineSwitch(bool plugIn);
+    void SwitchLine();
     void SendDue(Clock::time_point now);
     void Send(const std::string& bytes);
 
@@ -76,6 +84,10 @@ private:
     Clock::time_point m_modelTime;
     int m_commandFd = -1;
     std::string m_commandLine;
+    CSimPortLink* m_link = nullptr; // guarded by m_modelLock
+    bool m_plugged = true;         // as asked for; the loop follows
+    bool m_switchPending = false;  // guarded by m_modelLock
     int m_stopPipe[2] = {-1, -1};
+    int m_wakePipe[2] = {-1, -1};  // a line switch was asked for
     bool m_stopping = false;
 };

@@ -232,6 +232,7 @@ int main(int argc, char** argv)
         Fail(link.Error() + " (an entry velor-sim did not make is never replaced; remove it or choose another --port)");
         return 1;
     }
+    server.SetPortLink(&link);
     InstallSignalHandlers(server.StopFd());
     server.ReadCommandsFrom(STDIN_FILENO);
 

@@ -132,6 +132,63 @@ TEST_F(SimLineTest, SendsRepliesAfterTheLatencyAndNothingForBadChecksums)
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
 }
 
+bool OpensWithin(const std::string& path, bool opens, int timeoutMs = 3000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0)
+            close(fd);
+        if ((fd >= 0) == opens)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+}
+
+// Pulled like a USB adapter: the tool's open line hangs up and the device
+// under the port entry is gone; plugged in again, the same entry names a new
+// device that answers.
+TEST_F(SimLineTest, UnplugAndReplugPutANewDeviceUnderThePortEntry)
+{
+    CTempConfigHome home;
+    CSimPortLink link(2, m_pty.DevicePath());
+    ASSERT_TRUE(link.IsMade()) << link.Error();
+    m_server.SetPortLink(&link);
+    m_server.Execute("latency 400"); // a reply still due when the line goes
+    SetBaud(B9600);
+    CFrameBuffer status;
+    status.BuildCommand(255, 'A', '0');
+    ASSERT_EQ(write(m_line, status.Data(), status.Length()), status.Length());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    EXPECT_EQ(m_server.Execute("unplug"), "ok\n");
+    EXPECT_EQ(m_server.Execute("unplug"), "the line is unplugged already\n");
+    pollfd fd{m_line, POLLIN, 0};
+    ASSERT_EQ(poll(&fd, 1, 3000), 1);
+    EXPECT_TRUE(fd.revents & POLLHUP) << "the tool's line hangs up";
+    EXPECT_TRUE(OpensWithin(link.Path(), false)) << "the device is still there";
+    EXPECT_EQ(m_server.Execute("status").find("silent on"), std::string::npos) << "the console still answers";
+
+    EXPECT_EQ(m_server.Execute("replug"), "ok\n");
+    ASSERT_TRUE(OpensWithin(link.Path(), true));
+    close(m_line);
+    m_line = open(link.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(m_line, 0);
+    SetBaud(B9600);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    pollfd early{m_line, POLLIN, 0};
+    EXPECT_EQ(poll(&early, 1, 0), 0) << "a reply due before the pull came out on the new line";
+    m_server.Execute("latency 0");
+    EXPECT_TRUE(IsValid(Exchange(status))) << "the new device answers";
+    EXPECT_EQ(m_server.Execute("replug"), "the line is plugged in already\n");
+
+    StopServer();
+    EXPECT_NE(m_output.str().find("velor-sim: line unplugged\n"), std::string::npos);
+    EXPECT_NE(m_output.str().find("velor-sim: plugged in again on /dev/pts/"), std::string::npos);
+    EXPECT_NE(m_output.str().find("linked as " + link.Path()), std::string::npos);
+}
+
 TEST(SimPortLinkTest, LinksThePortAndNeverReplacesAnEntryItDidNotMake)
 {
     CTempConfigHome home;
