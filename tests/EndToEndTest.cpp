@@ -262,7 +262,7 @@ TEST_F(EndToEndTest, MisbehavioursOnAndOffWhileVelorPolls)
         Command(on);
         // velor meets the misbehaviour on a few exchanges.
         const int during = Mark();
-        EXPECT_TRUE(m_sim.WaitFor([&](const QString& trace) { return CountFrom(trace, kReceived, during) >= 2; }))
+        EXPECT_TRUE(m_sim.WaitFor([&](const QString& trace) { return CountFrom(trace, kReceived, during) >= 5; }))
             << Trace();
         Command(off);
         EXPECT_TRUE(PollsAfter(Mark())) << "polling did not resume\n" << Trace() << VelorSaid();
