@@ -8,7 +8,9 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 // velor-sim and velor as programs of their own, velor on a virtual display,
@@ -33,6 +35,8 @@ public:
             m_process.setStandardErrorFile(QProcess::nullDevice());
         else
             m_process.setProcessChannelMode(QProcess::MergedChannels);
+        // Ends with the test program even when that is killed or crashes.
+        m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     }
     ~CChildProgram() { Stop(); }
 
