@@ -181,9 +181,9 @@ std::string CSimConsole::Help()
            "  mode auto|inspection|fire|independent|lockout|attendant\n"
            "  load normal|full|over\n"
            "  call car|up|down FLOOR register a call\n"
-           "  unplug                 pull the line like a USB adapter: the device and\n"
-           "                         its port entry's target go away\n"
-           "  replug                 plug a new device in under the same port entry\n"
+           "  unplug                 pull the line out like a USB adapter (device and\n"
+           "                         ports/COMn entry go)\n"
+           "  replug                 plug a new device in under the same ports/COMn name\n"
            "  trace on|off           show every frame\n"
            "  status                 show the car and the misbehaviour\n"
            "  quit                   stop the simulator\n";

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -59,9 +60,17 @@ bool CSimPortLink::ReplaceStaleLink()
     return ReplaceLink(m_device);
 }
 
+void CSimPortLink::Withdraw()
+{
+    if (m_made && LinkTarget(m_path) == m_device)
+        unlink(m_path.c_str());
+}
+
 bool CSimPortLink::Relink(const std::string& device)
 {
-    if (!m_made || LinkTarget(m_path) != m_device) {
+    struct stat entry;
+    const bool withdrawn = lstat(m_path.c_str(), &entry) != 0 && errno == ENOENT;
+    if (!m_made || !(withdrawn || LinkTarget(m_path) == m_device)) {
         m_error = m_path + ": no longer the simulator's link";
         return false;
     }

@@ -203,7 +203,9 @@ void CSimServer::SwitchLine()
     m_assembler.DropFrame();
     if (!plugIn) {
         m_pty.Unplug();
-        m_out << "velor-sim: line unplugged" << std::endl;
+        if (link)
+            link->Withdraw();
+        m_out << "velor-sim: line unplugged" << (link ? ", " + link->Path() + " removed" : std::string()) << std::endl;
         return;
     }
     if (!m_pty.Replug()) {

@@ -7,6 +7,7 @@
 #include "sim/SimServer.h"
 #include "sim/SimTrace.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
@@ -146,8 +147,8 @@ bool OpensWithin(const std::string& path, bool opens, int timeoutMs = 3000)
     return false;
 }
 
-// Pulled like a USB adapter: the tool's open line hangs up and the device
-// under the port entry is gone; plugged in again, the same entry names a new
+// Pulled like a USB adapter: the tool's open line hangs up, the device and
+// the port entry are gone; plugged in again, the same entry names a new
 // device that answers.
 TEST_F(SimLineTest, UnplugAndReplugPutANewDeviceUnderThePortEntry)
 {
@@ -168,6 +169,8 @@ TEST_F(SimLineTest, UnplugAndReplugPutANewDeviceUnderThePortEntry)
     ASSERT_EQ(poll(&fd, 1, 3000), 1);
     EXPECT_TRUE(fd.revents & POLLHUP) << "the tool's line hangs up";
     EXPECT_TRUE(OpensWithin(link.Path(), false)) << "the device is still there";
+    struct stat entry;
+    EXPECT_NE(lstat(link.Path().c_str(), &entry), 0) << "no dangling entry for the next pseudo-terminal of that number";
     EXPECT_EQ(m_server.Execute("status").find("silent on"), std::string::npos) << "the console still answers";
 
     EXPECT_EQ(m_server.Execute("replug"), "ok\n");
@@ -184,7 +187,7 @@ TEST_F(SimLineTest, UnplugAndReplugPutANewDeviceUnderThePortEntry)
     EXPECT_EQ(m_server.Execute("replug"), "the line is plugged in already\n");
 
     StopServer();
-    EXPECT_NE(m_output.str().find("velor-sim: line unplugged\n"), std::string::npos);
+    EXPECT_NE(m_output.str().find("velor-sim: line unplugged, " + link.Path() + " removed\n"), std::string::npos);
     EXPECT_NE(m_output.str().find("velor-sim: plugged in again on /dev/pts/"), std::string::npos);
     EXPECT_NE(m_output.str().find("linked as " + link.Path()), std::string::npos);
 }
@@ -236,6 +239,29 @@ TEST(SimPortLinkTest, ReplacesTheStaleLinkOfAKilledSimulatorOnly)
     std::ofstream(folder + "/COM6") << "a file";
     CSimPortLink overFile(6, "/dev/pts/78");
     EXPECT_FALSE(overFile.IsMade());
+}
+
+// While the simulator's line is unplugged somebody links the port to a real
+// adapter: the simulator neither removes nor replaces that link.
+TEST(SimPortLinkTest, WithdrawnLinkTakenMeanwhileIsLeftAlone)
+{
+    CTempConfigHome home;
+    CSimPortLink link(7, "/dev/pts/77");
+    ASSERT_TRUE(link.IsMade()) << link.Error();
+    link.Withdraw();
+    ASSERT_EQ(symlink("/dev/ttyUSB0", link.Path().c_str()), 0);
+    link.Withdraw();
+    EXPECT_FALSE(link.Relink("/dev/pts/78"));
+    char target[64] = {};
+    ASSERT_GT(readlink(link.Path().c_str(), target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "/dev/ttyUSB0");
+
+    ASSERT_EQ(unlink(link.Path().c_str()), 0);
+    EXPECT_TRUE(link.Relink("/dev/pts/78")) << link.Error();
+    EXPECT_TRUE(link.Relink("/dev/pts/79")) << "a link of its own is replaced in one step";
+    std::fill(std::begin(target), std::end(target), 0);
+    ASSERT_GT(readlink(link.Path().c_str(), target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "/dev/pts/79");
 }
 
 TEST_F(SimTest, ConsoleCommandsSetTheMisbehaviourAndSendUnaskedFrames)
