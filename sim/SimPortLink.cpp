@@ -60,17 +60,11 @@ bool CSimPortLink::ReplaceStaleLink()
     return ReplaceLink(m_device);
 }
 
-void CSimPortLink::Withdraw()
-{
-    if (m_made && LinkTarget(m_path) == m_device)
-        unlink(m_path.c_str());
-}
-
 bool CSimPortLink::Relink(const std::string& device)
 {
     struct stat entry;
-    const bool withdrawn = lstat(m_path.c_str(), &entry) != 0 && errno == ENOENT;
-    if (!m_made || !(withdrawn || LinkTarget(m_path) == m_device)) {
+    const bool removed = lstat(m_path.c_str(), &entry) != 0 && errno == ENOENT;
+    if (!m_made || !(removed || LinkTarget(m_path) == m_device)) {
         m_error = m_path + ": no longer the simulator's link";
         return false;
     }

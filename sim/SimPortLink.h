@@ -21,13 +21,9 @@ public:
     const std::string& Path() const { return m_path; }
     const std::string& Error() const { return m_error; }
 
-    // Takes the link away while the line is unplugged, as the system takes a
-    // pulled adapter's links away: a link left dangling would lead to
-    // whatever program gets the pseudo-terminal's number next.
-    void Withdraw();
     // Links the port to another device (the new pseudo-terminal of a
     // replugged line) in one step; only while the entry is still the one made
-    // here or was withdrawn.
+    // here or has been removed meanwhile.
     bool Relink(const std::string& device);
 
     static std::string PortsFolder();

@@ -9,6 +9,7 @@
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <utility>
 #include <unistd.h>
 
 CSimPty::CSimPty()
@@ -52,23 +53,28 @@ void CSimPty::PlugIn()
 
 CSimPty::~CSimPty()
 {
-    Unplug();
+    for (int fd : {m_watch, m_terminal, m_master})
+        if (fd >= 0)
+            close(fd);
 }
 
 void CSimPty::Unplug()
 {
-    for (int* fd : {&m_watch, &m_terminal, &m_master}) {
+    for (int* fd : {&m_watch, &m_master}) {
         if (*fd >= 0)
             close(*fd);
         *fd = -1;
     }
-    m_devicePath.clear();
 }
 
 bool CSimPty::Replug()
 {
     Unplug();
+    const int reserved = std::exchange(m_terminal, -1);
     PlugIn();
+    // Only now: the new pseudo-terminal never gets the old number back.
+    if (reserved >= 0)
+        close(reserved);
     return IsOpen();
 }
 

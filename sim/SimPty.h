@@ -15,12 +15,14 @@ public:
     CSimPty& operator=(const CSimPty&) = delete;
 
     bool IsOpen() const { return m_master >= 0; }
-    // Pulls the line like a USB adapter taken out: both sides are closed, the
-    // tool's reads fail and the device node goes away; IsOpen is false until
-    // Replug.
+    // Pulls the line like a USB adapter taken out: the master side is closed,
+    // the tool's reads fail and the device node goes away; IsOpen is false
+    // until Replug. The terminal side stays open meanwhile, which keeps the
+    // pseudo-terminal's number: a link still naming the device cannot lead to
+    // the next pseudo-terminal some other program makes.
     void Unplug();
-    // Plugs a new pseudo-terminal in (usually with another device path);
-    // false, with Error, when none could be made.
+    // Plugs a new pseudo-terminal in, under another number; false, with
+    // Error, when none could be made.
     bool Replug();
     const std::string& Error() const { return m_error; }
     // The terminal side's device, e.g. /dev/pts/3.

@@ -203,9 +203,7 @@ void CSimServer::SwitchLine()
     m_assembler.DropFrame();
     if (!plugIn) {
         m_pty.Unplug();
-        if (link)
-            link->Withdraw();
-        m_out << "velor-sim: line unplugged" << (link ? ", " + link->Path() + " removed" : std::string()) << std::endl;
+        m_out << "velor-sim: line unplugged" << std::endl;
         return;
     }
     if (!m_pty.Replug()) {
