@@ -20,6 +20,7 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 // The controller's side of a serial line for tests: a pseudo-terminal linked
@@ -105,16 +106,18 @@ public:
     }
 
     // Pulls a USB adapter: the device hangs up and is gone, its ports/COMn
-    // link dangles until Replug.
-    void Unplug()
-    {
-        CloseFarSide();
-        if (m_slave >= 0)
-            close(m_slave);
-        m_slave = -1;
-    }
+    // link dangles until Replug. The terminal side stays open meanwhile: it
+    // keeps the pseudo-terminal's number, so the dangling link never leads to
+    // one that a test running alongside makes.
+    void Unplug() { CloseFarSide(); }
     // Plugs the adapter in again: a new device under the same ports/COMn name.
-    void Replug() { PlugIn(); }
+    void Replug()
+    {
+        const int reserved = std::exchange(m_slave, -1);
+        PlugIn();
+        if (reserved >= 0)
+            close(reserved);
+    }
 
     QString ConfigHome() const { return m_home.Path(); }
     QString LinkPath() const { return m_link; }
