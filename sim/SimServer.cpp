@@ -157,6 +157,7 @@ void CSimServer::ReadCommands()
         const std::string line = m_commandLine.substr(0, end);
         m_commandLine.erase(0, end + 1);
         RunCommand(line);
+        SwitchLine(); // typed unplug and replug each take effect, in order
     }
 }
 
