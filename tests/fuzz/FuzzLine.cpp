@@ -106,3 +106,21 @@ std::string LastReplyTo(const std::vector<CFuzzLine::Exchange>& exchanges, const
             reply = exchanges[i].reply;
     return reply;
 }
+
+CFrameBuffer AsRead(const std::string& bytes)
+{
+    CFrameBuffer frame;
+    frame.SetText(bytes.c_str());
+    return frame;
+}
+
+void PlayReplies(const uint8_t* data, size_t size, const std::function<std::string(const CFuzzLine&)>& talk)
+{
+    StartFuzzApplication();
+    CFuzzLine& line = CFuzzLine::Instance();
+    static const uint8_t kNoReply = 0;
+    RequireReplyOnly(&kNoReply, 0, [&] {
+        line.Play(data, size);
+        return talk(line);
+    });
+}

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "link/FrameBuffer.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,3 +58,12 @@ std::string RequestStart(const std::string& lettersAndData);
 // read; empty when there is none.
 std::string LastReplyTo(const std::vector<CFuzzLine::Exchange>& exchanges, const std::string& start, size_t begin = 0,
                         size_t end = SIZE_MAX);
+
+// The bytes a read got, as the frame buffer a page decodes them from.
+CFrameBuffer AsRead(const std::string& bytes);
+
+// Plays the input's replies to `talk` (which drives a page over the line and
+// returns a snapshot of everything it shows) twice, each time over other
+// leftovers of an older reply in g_reply, and reports a finding when the
+// snapshots differ (see RequireReplyOnly).
+void PlayReplies(const uint8_t* data, size_t size, const std::function<std::string(const CFuzzLine&)>& talk);

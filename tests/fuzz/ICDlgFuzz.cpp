@@ -31,8 +31,7 @@ QStringList g_boxes;
 
 bool IsAcknowledgement(const std::string& bytes)
 {
-    CFrameBuffer reply;
-    reply.SetText(bytes.c_str());
+    const CFrameBuffer reply = AsRead(bytes);
     return reply.IsValidFrame() && reply.Letter1() == 'F' && reply.Letter2() == 'D' && reply.Carries(kAckPos, 1)
         && reply.Data()[kAckPos] == 'F';
 }
@@ -64,7 +63,6 @@ std::string Check(const QString& typed, const std::vector<CFuzzLine::Exchange>& 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     StartFuzzApplication();
-    CFuzzLine& line = CFuzzLine::Instance();
     static const bool recording = [] {
         SetMessageBoxHandler([](const MessageBoxCall& call) {
             g_boxes << call.text;
@@ -76,10 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t typedLength = strnlen(reinterpret_cast<const char*>(data), size);
     const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(typedLength));
     const size_t replies = std::min(size, typedLength + 1);
-    static const uint8_t kNothing = 0;
-    RequireReplyOnly(&kNothing, 0, [&] {
+    PlayReplies(data + replies, size - replies, [&](const CFuzzLine& line) {
         g_boxes.clear();
-        line.Play(data + replies, size - replies);
         CICDlg dialog;
         dialog.show();
         QWidget* cardNo = Control<QWidget>(&dialog, kCardNoId);

@@ -29,13 +29,6 @@ constexpr int kMostFloors = 255;
 
 using Exchanges = std::vector<CFuzzLine::Exchange>;
 
-CFrameBuffer AsRead(const std::string& bytes)
-{
-    CFrameBuffer frame;
-    frame.SetText(bytes.c_str());
-    return frame;
-}
-
 // The floors whose last segment reply carries a whole segment.
 QSet<int> FloorsWithSegments(const Exchanges& exchanges, int floors)
 {
@@ -97,11 +90,7 @@ void CheckWritten(const Exchanges& exchanges, const QSet<int>& withTimes)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    StartFuzzApplication();
-    CFuzzLine& line = CFuzzLine::Instance();
-    static const uint8_t kNothing = 0;
-    RequireReplyOnly(&kNothing, 0, [&] {
-        line.Play(data, size);
+    PlayReplies(data, size, [](const CFuzzLine& line) {
         CLockoutDlg dialog(true);
         dialog.show(); // reads the floors
         QSet<int> withTimes;

@@ -26,13 +26,6 @@ namespace {
 
 constexpr int kValueColumn = 1;
 
-CFrameBuffer AsRead(const std::string& bytes)
-{
-    CFrameBuffer frame;
-    frame.SetText(bytes.c_str());
-    return frame;
-}
-
 std::string Snapshot(const CParamListPage& page, const CParamCatalogue& catalogue, const CFuzzLine& line)
 {
     for (const CFuzzLine::Exchange& exchange : line.Exchanges())
@@ -65,20 +58,18 @@ std::string Snapshot(const CParamListPage& page, const CParamCatalogue& catalogu
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    StartFuzzApplication();
-    CFuzzLine& line = CFuzzLine::Instance();
     if (size == 0)
         return 0;
     const bool lift = data[0] & 1;
-    static const uint8_t kNothing = 0;
-    RequireReplyOnly(&kNothing, 0, [&] {
-        line.Play(data + 1, size - 1);
+    PlayReplies(data + 1, size - 1, [lift](const CFuzzLine& line) {
         if (lift) {
             CLiftParamPage page;
             page.OnSetFocus();
-            const bool probed = !line.Exchanges().empty() && !line.Exchanges()[0].reply.empty();
-            Require(probed || RowCount(page.List()) == 0, "rows without an answer to the generation probe");
-            Require(line.Exchanges()[0].request.starts_with(RequestStart("A100")), "no generation probe first");
+            const std::vector<CFuzzLine::Exchange>& exchanges = line.Exchanges();
+            Require(!exchanges.empty() && exchanges[0].request.starts_with(RequestStart("A100")),
+                    "no generation probe first");
+            Require(!exchanges[0].reply.empty() || RowCount(page.List()) == 0,
+                    "rows without an answer to the generation probe");
             return Snapshot(page, CParamCatalogue::ForMainBoard(page.IsLongFormat()), line);
         }
         CDoorParamPage page;

@@ -31,13 +31,6 @@ struct SwitchField
 };
 constexpr SwitchField kSwitchFields[] = {{0x30, 1001}, {0x31, 1003}, {0x32, 1007}, {0x33, 1009}, {0x34, 1010}};
 
-CFrameBuffer AsRead(const std::string& bytes)
-{
-    CFrameBuffer frame;
-    frame.SetText(bytes.c_str());
-    return frame;
-}
-
 bool IsNumber(const QString& text)
 {
     bool ok = false;
@@ -91,12 +84,8 @@ std::string Snapshot(const CShaftPage& page, const Exchanges& exchanges)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    StartFuzzApplication();
-    CFuzzLine& line = CFuzzLine::Instance();
-    static const uint8_t kNothing = 0;
-    RequireReplyOnly(&kNothing, 0, [&] {
+    PlayReplies(data, size, [](const CFuzzLine& line) {
         CShaftPage page;
-        line.Play(data, size);
         page.OnSetFocus();
         return Snapshot(page, line.Exchanges());
     });
