@@ -41,8 +41,11 @@ std::string Check(const QString& typed, const std::vector<CFuzzLine::Exchange>& 
     Require(g_boxes.size() == 1, "boxes shown: " + g_boxes.join('|').toStdString());
     bool number = false;
     const long long card = typed.trimmed().toLongLong(&number, 10);
+    // The edit takes a number of at most 18 digits.
+    constexpr int kMostTypedChars = 18;
     if (exchanges.empty()) {
-        Require(!number || card < 0 || card > 0xFFFF, "a card in range was not sent: " + typed.toStdString());
+        Require(!number || card < 0 || card > 0xFFFF || typed.trimmed().size() > kMostTypedChars,
+                "a card in range was not sent: " + typed.toStdString());
         Require(g_boxes[0].startsWith("Please enter"), "a refused card without the range prompt");
         return "refused";
     }
