@@ -27,10 +27,12 @@ constexpr int kFloorColumn = 0;
 constexpr int kStartColumn = 1;
 constexpr int kEndColumn = 2;
 
-// Where the AC reply carries the segment's four bytes.
+// Where the AC reply carries the segment's four bytes, as eight hex digits.
 constexpr int kSegmentPos = 7;
-// A segment reply shorter than this cannot hold the four bytes.
-constexpr int kSegmentReplyLength = 17;
+constexpr int kSegmentDigits = 8;
+// A segment reply shorter than this cannot hold the four bytes: its checksum
+// would be taken for the end minute.
+constexpr int kSegmentReplyLength = kSegmentPos + kSegmentDigits + kFrameTail;
 
 struct TimeOfDay
 {

@@ -19,9 +19,11 @@ bool LettersMatch(int count)
     return ReplyChar(count, 3) == g_request.Letter1() && ReplyChar(count, 4) == g_request.Letter2();
 }
 
+// The acknowledgement is a data character: an 'F' among the checksum digits
+// of a frame without one acknowledges nothing.
 bool AckPresent(int count, int ackPos)
 {
-    return ackPos == 0 || ReplyChar(count, ackPos) == 'F';
+    return ackPos == 0 || (ackPos + 1 <= count - kFrameTail && ReplyChar(count, ackPos) == 'F');
 }
 
 } // namespace

@@ -114,6 +114,17 @@ TEST_F(ExchangeTest, AcceptanceTestsJudgeOnlyTheCharactersOfThisRead)
     EXPECT_TRUE(AcceptLetters(5));
     EXPECT_FALSE(AcceptLettersAck(5, 6));
     EXPECT_FALSE(AcceptNotRefused(5, 6));
+
+    // A valid frame without an acknowledgement whose checksum starts with F
+    // (address 0E: 0+E+F+5 sums to F0) is not acknowledged by its checksum.
+    BuildWriteRequest();
+    const std::string noAck = CTestPeer::Frame("0EF5F0");
+    PutReply(noAck, static_cast<int>(noAck.size()));
+    ASSERT_TRUE(g_reply.IsValidFrame());
+    EXPECT_TRUE(AcceptLetters(static_cast<int>(noAck.size())));
+    EXPECT_FALSE(AcceptLettersAck(static_cast<int>(noAck.size()), 5));
+    EXPECT_FALSE(AcceptValidFrameLetters(static_cast<int>(noAck.size()), 5));
+    EXPECT_FALSE(AcceptNotRefused(static_cast<int>(noAck.size()), 5));
 }
 
 TEST_F(ExchangeTest, PromptReplyLandsInGReplyWhileTheMonitorThreadKeepsOff)

@@ -163,6 +163,23 @@ TEST_F(LockoutDlgTest, UnreadFloorIsWrittenOnlyOnceGivenTimes)
                                                     Frame("FFFC0100000000E3B")}));
 }
 
+// A segment reply one character short ends its eight digits in the checksum:
+// such a floor shows no times and OK does not write them back.
+TEST_F(LockoutDlgTest, SegmentReplyWithoutItsLastDigitIsNotShownOrWritten)
+{
+    Floors(2);
+    const std::string cutShort = Frame("FFAC02081E1105C");
+    ASSERT_EQ(cutShort.size(), 17u);
+    m_script = [&](const std::string& request) { return request == Frame("FFAC02EB7") ? cutShort : ""; };
+    Open();
+    EXPECT_EQ(Row(0), QStringList({"2", "", ""}));
+    EXPECT_EQ(Row(1), QStringList({"1", "00:00", "00:00"}));
+
+    ClearRequests();
+    Click(dialog.get(), 1);
+    EXPECT_EQ(Requests(), std::vector<std::string>{Frame("FFFC0100000000E3B")});
+}
+
 // The floors whose ten writes were refused are named, and the dialog stays
 // open so that OK can be pressed again.
 TEST_F(LockoutDlgTest, RefusedFloorsAreNamedAndKeepTheDialogOpen)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -100,6 +101,102 @@ void FrameSeeds()
     WriteSeed("FrameCodecFuzz", "text", std::string("\x06\xff\x00\x00\x00\xff" "F2" "13800138000", 19));
 }
 
+// Replies of the controller in the order a page asks for them, as the targets
+// that talk over the line take them: separated by NUL bytes.
+std::string Replies(const std::vector<std::string>& replies)
+{
+    std::string joined;
+    for (const std::string& reply : replies)
+        joined += (joined.empty() ? "" : std::string(1, '\0')) + reply;
+    return joined;
+}
+
+std::string ByteRequest(CSimController& controller, char c1, char c2, int value)
+{
+    return Reply(controller, [=] { g_request.BuildByteArg(kControllerAddress, c1, c2, value); });
+}
+
+void GeneralSeeds()
+{
+    CSimController controller;
+    for (const char letter2 : {'B', '2', '7', 'A', '9'})
+        WriteSeed("GeneralPageFuzz", std::string("A") + letter2, Command(controller, 'A', letter2));
+}
+
+void ShaftSeeds()
+{
+    for (const int floors : {3, 16}) {
+        CSimOptions options;
+        options.floors = floors;
+        CSimController controller(options);
+        std::vector<std::string> replies = {ByteRequest(controller, 'A', '5', 0x0B)};
+        for (int item = 1; item <= floors; ++item)
+            replies.push_back(ByteRequest(controller, 'A', '6', item));
+        for (int item = 0x30; item <= 0x34; ++item)
+            replies.push_back(ByteRequest(controller, 'A', '6', item));
+        WriteSeed("ShaftPageFuzz", "floors-" + std::to_string(floors), Replies(replies));
+    }
+}
+
+// The first parameters of each page, so that each seed stays small.
+void ParamSeeds()
+{
+    constexpr int kParameters = 40;
+    for (const bool longRecord : {true, false}) {
+        CSimOptions options;
+        options.longRecord = longRecord;
+        CSimController controller(options);
+        std::vector<std::string> replies = {ByteRequest(controller, 'A', '1', 0)};
+        for (int n = 0; n < kParameters; ++n)
+            replies.push_back(ByteRequest(controller, 'A', '5', n));
+        WriteSeed("ParamPageFuzz", longRecord ? "lift-long" : "lift-short", "\x01" + Replies(replies));
+    }
+    CSimController controller;
+    std::vector<std::string> replies;
+    for (int n = 0; n < kParameters; ++n) {
+        g_request.BuildByteArg(kControllerAddress, 'A', '5', n);
+        replies.push_back(controller.HandleRequest(g_request.Data(), controller.Options().doorBaud));
+    }
+    WriteSeed("ParamPageFuzz", "door", std::string(1, '\0') + Replies(replies));
+}
+
+void ParamFileSeeds()
+{
+    std::string file;
+    for (int n = 0; n < 12; ++n)
+        file += std::string{static_cast<char>(n), '\0', static_cast<char>(n * 7), static_cast<char>(n % 3)};
+    const char rows = 10;
+    WriteSeed("ParamFileFuzz", "longer-than-list", rows + file);
+    WriteSeed("ParamFileFuzz", "cut-record", static_cast<char>(20) + file.substr(0, 21));
+    WriteSeed("ParamFileFuzz", "value-text", static_cast<char>(0) + std::string(" -12345"));
+}
+
+void LockoutSeeds()
+{
+    CSimOptions options;
+    options.floors = 4;
+    CSimController controller(options);
+    Reply(controller, [] { g_request.BuildTextArg(kControllerAddress, 'F', 'C', "0208001730"); });
+    std::vector<std::string> replies = {ByteRequest(controller, 'A', '5', 0x0B)};
+    for (int floor = options.floors; floor >= 1; --floor)
+        replies.push_back(ByteRequest(controller, 'A', 'C', floor));
+    WriteSeed("LockoutDlgFuzz", "read", Replies(replies));
+    for (int floor = options.floors; floor >= 1; --floor)
+        replies.push_back(Reply(controller, [floor] {
+            g_request.BuildTextArg(kControllerAddress, 'F', 'C', (std::string(HexByte(floor)) + "08001730").c_str());
+        }));
+    WriteSeed("LockoutDlgFuzz", "read-and-write", Replies(replies));
+}
+
+void CardSeeds()
+{
+    CSimController controller;
+    const std::string ack = Reply(controller, [] { g_request.BuildWordCharArg(kControllerAddress, 'F', 'D', 12345, 'F'); });
+    WriteSeed("ICDlgFuzz", "acknowledged", Replies({"12345", ack}));
+    WriteSeed("ICDlgFuzz", "second-try", Replies({" 65535 ", "", ack}));
+    WriteSeed("ICDlgFuzz", "out-of-range", Replies({"65536"}));
+}
+
 // Strings from the front, each ended by a backslash and one more byte; the
 // presence of each value from the back (FuzzedDataProvider's order).
 std::string SettingsInput(const std::string& comwhole, const std::string& baud, const std::string& doorBaud,
@@ -131,5 +228,11 @@ int main(int argc, char** argv)
     FaultRecordSeeds();
     FrameSeeds();
     SettingsSeeds();
+    GeneralSeeds();
+    ShaftSeeds();
+    ParamSeeds();
+    ParamFileSeeds();
+    LockoutSeeds();
+    CardSeeds();
     return 0;
 }
