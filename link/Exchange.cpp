@@ -6,6 +6,8 @@
 #include "link/PortChannel.h"
 #include "link/TimeScale.h"
 
+#include <algorithm>
+
 namespace {
 
 // The reply character at pos, or NUL when this read did not reach it.
@@ -20,10 +22,12 @@ bool LettersMatch(int count)
 }
 
 // The acknowledgement is a data character: an 'F' among the checksum digits
-// of a frame without one acknowledges nothing.
+// of a frame without one, or in what the read brought after the frame,
+// acknowledges nothing.
 bool AckPresent(int count, int ackPos)
 {
-    return ackPos == 0 || (ackPos + 1 <= count - kFrameTail && ReplyChar(count, ackPos) == 'F');
+    const int frameCount = std::min(count, g_reply.FrameLength());
+    return ackPos == 0 || (ackPos + 1 <= frameCount - kFrameTail && ReplyChar(count, ackPos) == 'F');
 }
 
 } // namespace

@@ -85,7 +85,17 @@ int CFrameBuffer::Length() const
 
 bool CFrameBuffer::Carries(int pos, int count) const
 {
-    return pos >= 0 && count >= 0 && pos + count <= Length() - kFrameTail;
+    return pos >= 0 && count >= 0 && pos + count <= FrameLength() - kFrameTail;
+}
+
+int CFrameBuffer::FrameLength() const
+{
+    const int validEtx = ValidFrameEtx();
+    if (validEtx >= 0)
+        return validEtx + 1;
+    const int length = Length();
+    const void* etx = memchr(m_buffer, ETX, length);
+    return etx ? static_cast<int>(static_cast<const char*>(etx) - m_buffer) + 1 : length;
 }
 
 void CFrameBuffer::SetText(const char* text)
@@ -190,6 +200,11 @@ void CFrameBuffer::BuildWordCharArg(int address, char c1, char c2, int value16, 
 
 bool CFrameBuffer::IsValidFrame() const
 {
+    return ValidFrameEtx() >= 0;
+}
+
+int CFrameBuffer::ValidFrameEtx() const
+{
     const int length = Length();
     unsigned sum = 0; // sum of positions 1..p-3, grown as p advances
     for (int p = 3; p < length; ++p) {
@@ -199,7 +214,7 @@ bool CFrameBuffer::IsValidFrame() const
             continue;
         const unsigned byte = sum & 0xFF;
         if (m_buffer[p - 2] == kHexDigits[byte >> 4] && m_buffer[p - 1] == kHexDigits[byte & 0x0F])
-            return true;
+            return p;
     }
-    return false;
+    return -1;
 }

@@ -40,9 +40,15 @@ public:
     // frame would otherwise hand its checksum, or what an older frame left
     // behind it in the buffer, to its reader as data.
     bool Carries(int pos, int count) const;
+    // The length of the frame the text begins with, up to its ETX: the first
+    // ETX behind matching checksum digits, else the first ETX, else the whole
+    // text. What the same read brought after the frame is not part of it.
+    int FrameLength() const;
     void SetText(const char* text);
 
 private:
+    // Position of the first ETX behind matching checksum digits, or -1.
+    int ValidFrameEtx() const;
     // Writes STX, address and letters; returns the position after them.
     int BeginFrame(int address, char c1, char c2);
     int PutText(int pos, const char* text, int count);

@@ -125,6 +125,14 @@ TEST_F(ExchangeTest, AcceptanceTestsJudgeOnlyTheCharactersOfThisRead)
     EXPECT_FALSE(AcceptLettersAck(static_cast<int>(noAck.size()), 5));
     EXPECT_FALSE(AcceptValidFrameLetters(static_cast<int>(noAck.size()), 5));
     EXPECT_FALSE(AcceptNotRefused(static_cast<int>(noAck.size()), 5));
+
+    // Nor by what the same read brought after the frame: a frame with only
+    // its letters, then the start of the next frame.
+    const std::string lettersOnly = CTestPeer::Frame("FFF5") + "\x02" "FFF";
+    PutReply(lettersOnly, static_cast<int>(lettersOnly.size()));
+    EXPECT_TRUE(AcceptLetters(static_cast<int>(lettersOnly.size())));
+    EXPECT_FALSE(AcceptLettersAck(static_cast<int>(lettersOnly.size()), 5));
+    EXPECT_FALSE(AcceptNotRefused(static_cast<int>(lettersOnly.size()), 5));
 }
 
 TEST_F(ExchangeTest, PromptReplyLandsInGReplyWhileTheMonitorThreadKeepsOff)

@@ -107,6 +107,34 @@ TEST_F(FrameBufferTest, ValidFrameSearchesEveryEtx)
     EXPECT_TRUE(frame.IsValidFrame()) << "ETX at 3 compares 00, the sum of no characters";
 }
 
+TEST_F(FrameBufferTest, FrameCarriesOnlyItsOwnDataNotWhatFollowsIt)
+{
+    frame.BuildTextArg(255, 'A', '5', "1234"); // data 5..8, special code at 9
+    const std::string whole = frame.Data();
+    EXPECT_TRUE(frame.Carries(5, 5));
+    EXPECT_FALSE(frame.Carries(5, 6)) << "the checksum is not data";
+
+    // The same reply cut after its letters, and the next frame read with it:
+    // the value would come from the checksum, ETX and the stranger.
+    frame.BuildCommand(255, 'A', '5');
+    const std::string lettersOnly = frame.Data();
+    frame.SetText((lettersOnly + whole).c_str());
+    EXPECT_EQ(frame.FrameLength(), static_cast<int>(lettersOnly.size()));
+    EXPECT_FALSE(frame.Carries(5, 4));
+
+    // Garbage after a whole frame leaves its data as they are.
+    frame.SetText((whole + "\x03junk").c_str());
+    EXPECT_EQ(frame.FrameLength(), static_cast<int>(whole.size()));
+    EXPECT_TRUE(frame.Carries(5, 5));
+
+    // Without a checksum that matches, the frame ends at its first ETX; with
+    // no ETX at all, the text is taken whole, as it was read.
+    frame.SetText((Framed("FFA51234zz") + "5678zz" + std::string(1, ETX)).c_str());
+    EXPECT_EQ(frame.FrameLength(), 12);
+    frame.SetText("\x02" "FFA512345678");
+    EXPECT_EQ(frame.FrameLength(), 13);
+}
+
 TEST(HexCodec, ParsesBothCasesAndByteOrders)
 {
     EXPECT_EQ(ParseHex2("ff"), 255);
