@@ -21,6 +21,8 @@ public:
     CModalActions() { m_timer = startTimer(5); }
     void Queue(Action action) { m_actions.push_back(std::move(action)); }
     int Pending() const { return static_cast<int>(m_actions.size()); }
+    // Forgets the actions no dialog has taken.
+    void DropPending() { m_actions.clear(); }
 
 protected:
     void timerEvent(QTimerEvent*) override
