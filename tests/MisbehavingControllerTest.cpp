@@ -10,6 +10,7 @@
 #include "tests/EventLoopHelpers.h"
 #include "tests/DialogDriver.h"
 #include "tests/LivePageRig.h"
+#include "tests/Misbehaviours.h"
 #include "tests/MessageBoxRecorder.h"
 
 #include <QApplication>
@@ -21,25 +22,6 @@ namespace {
 
 constexpr int kStatusTextId = 1041;
 constexpr int kFaultListId = 1032;
-
-// One of the simulated controller's misbehaviours, whether a page that tests
-// no checksum still gets the controller's new state through it, and whether
-// a read that waits for its reply and checks it still passes.
-struct Misbehaviour
-{
-    const char* name;
-    std::function<void(CSimMisbehaviour&)> start;
-    bool liveValuesGetThrough;
-    bool checkedReadsPass;
-};
-
-const Misbehaviour kMisbehaviours[] = {
-    {"silence", [](CSimMisbehaviour& m) { m.silent = true; }, false, false},
-    {"wrong letters", [](CSimMisbehaviour& m) { m.wrongLetterFraction = 1; }, false, false},
-    {"bad checksums", [](CSimMisbehaviour& m) { m.badChecksumFraction = 1; }, true, false},
-    {"garbage between frames", [](CSimMisbehaviour& m) { m.garbage = true; }, true, false},
-    {"refused writes", [](CSimMisbehaviour& m) { m.refuseWrites = true; }, true, true},
-};
 
 class MisbehavingControllerTest : public LivePageRig
 {

@@ -11,6 +11,7 @@
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"
 #include "tests/FileChooser.h"
+#include "tests/Misbehaviours.h"
 #include "tests/ModalActions.h"
 #include "tests/ScriptedPeerTest.h"
 
@@ -736,28 +737,6 @@ TEST_F(ParamPageTest, ImportStoppedMidwayTellsHowManyRecordsWentIn)
     EXPECT_EQ(RowCount(List()), 114);
 }
 
-namespace {
-
-// One of the simulated controller's misbehaviours on the parameter pages:
-// whether reads that check their reply still pass, and whether a file's
-// write gets no confirmation (nothing comes back, or the write is refused).
-struct ParamMisbehaviour
-{
-    const char* name;
-    std::function<void(CSimMisbehaviour&)> start;
-    bool readsPass;
-    bool importStops;
-};
-
-const ParamMisbehaviour kParamMisbehaviours[] = {
-    {"silence", [](CSimMisbehaviour& m) { m.silent = true; }, false, true},
-    {"wrong letters", [](CSimMisbehaviour& m) { m.wrongLetterFraction = 1; }, false, false},
-    {"bad checksums", [](CSimMisbehaviour& m) { m.badChecksumFraction = 1; }, false, false},
-    {"garbage between frames", [](CSimMisbehaviour& m) { m.garbage = true; }, false, false},
-    {"refused writes", [](CSimMisbehaviour& m) { m.refuseWrites = true; }, true, true},
-};
-
-} // namespace
 
 // Each misbehaviour on the parameter pages: a read shows no row from a bad
 // reply, an edited row keeps its value unless a good read-back shows the
@@ -786,32 +765,32 @@ TEST_F(ParamPageTest, MisbehavingControllerLeavesOnlyGoodValuesAndRecovers)
             return true;
         };
         CModalActions dialogs;
-        for (const ParamMisbehaviour& misbehaviour : kParamMisbehaviours) {
+        for (const Misbehaviour& misbehaviour : kMisbehaviours) {
             const std::string name = std::string(door ? "door, " : "lift, ") + misbehaviour.name;
             misbehaviour.start(m_sim->Misbehaviour());
             const int f3 = board.Value(3);
             dialogs.Queue(EnterValue(QString::number(f3 + 1)));
             ClickRow(3);
-            EXPECT_EQ(Cell(3, 1), QString::number(misbehaviour.readsPass ? board.Value(3) : f3)) << name;
+            EXPECT_EQ(Cell(3, 1), QString::number(misbehaviour.checkedReadsPass ? board.Value(3) : f3)) << name;
             board.Write(3, f3);
             m_boxes.Clear();
             if (door) {
                 Click(1008);
                 const QStringList writeFailures = m_boxes.Texts().filter("参数失败");
-                EXPECT_EQ(writeFailures, misbehaviour.importStops ? QStringList{"写F0参数失败"} : QStringList())
+                EXPECT_EQ(writeFailures, misbehaviour.writesUnconfirmed ? QStringList{"写F0参数失败"} : QStringList())
                     << name;
             } else {
                 dialogs.Queue([](QWidget* dialog) { Control<QAbstractButton>(dialog, 1)->click(); });
                 ClearRequests();
                 ClickRow(25);
-                EXPECT_EQ(dialogs.Pending(), misbehaviour.readsPass ? 0 : 1) << name << ": mask dialog on a bad reply";
+                EXPECT_EQ(dialogs.Pending(), misbehaviour.checkedReadsPass ? 0 : 1) << name << ": mask dialog on a bad reply";
                 dialogs.DropPending();
                 for (const std::string& request : Requests())
-                    EXPECT_TRUE(misbehaviour.readsPass || request.substr(3, 2) != "F5") << name << ": mask written back";
+                    EXPECT_TRUE(misbehaviour.checkedReadsPass || request.substr(3, 2) != "F5") << name << ": mask written back";
                 Click(1002);
             }
             EXPECT_EQ(dialogs.Pending(), 0) << name;
-            EXPECT_EQ(RowCount(List()), misbehaviour.readsPass ? rows : 0) << name;
+            EXPECT_EQ(RowCount(List()), misbehaviour.checkedReadsPass ? rows : 0) << name;
             EXPECT_TRUE(showsTheBoard()) << name;
 
             m_sim->Misbehaviour() = CSimMisbehaviour();
