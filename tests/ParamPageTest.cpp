@@ -808,10 +808,10 @@ TEST_F(ParamPageTest, MisbehavingControllerLeavesOnlyGoodValuesAndRecovers)
 TEST_F(ParamPageTest, StrayBytesBeforeTheProbeReplyDoNotChangeTheGeneration)
 {
     CLiftParamPage& page = LiftPage(false);
-    m_answer = [this](const std::string& request) -> std::optional<std::string> {
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
         if (request.substr(3, 2) != "A1")
             return std::nullopt;
-        return "~#" + m_sim->HandleRequest(request, m_sim->Options().mainBaud);
+        return "~#" + CSimReply('A', '1').AddText(std::string(22 - 8, '0')).Frame(); // a short record's 22
     };
     page.GiveFocus();
     EXPECT_FALSE(page.IsLongFormat());
