@@ -80,10 +80,12 @@ void ShowRowSegment(QTreeWidget* list, int row, const Segment& segment)
     SetRowText(list, row, kEndColumn, TimeText(segment.end));
 }
 
+// A segment is taken only from an undamaged reply: OK writes every floor's
+// shown times back into the controller.
 CExchange::Request SegmentReadRequest(int floor)
 {
     return {.build = [floor] { g_request.BuildByteArg(kControllerAddress, 'A', 'C', floor); },
-            .test = Acceptance::Letters,
+            .test = Acceptance::ValidFrameLetters,
             .attempts = 2,
             .minCount = kSegmentReplyLength};
 }

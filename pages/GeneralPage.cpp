@@ -74,7 +74,8 @@ CExchange::Request ItemRequest(const ReadItem& item)
 }
 
 // One clock read: the focus read shows whatever comes back, the clock
-// setting wants an A9 reply.
+// setting wants a whole A9 frame with a right checksum, since the dialog's
+// OK writes the values it opens with back into the controller.
 CExchange::Request ClockRequest(Acceptance test)
 {
     return {.build = [] { g_request.BuildCommand(kControllerAddress, 'A', '9'); },
@@ -279,10 +280,11 @@ void CGeneralPage::OnResetRunCountButton()
 }
 
 // Reads the controller's clock into the clock dialog and sends back what the
-// technician confirms. Without a full clock reply of this read no dialog opens.
+// technician confirms. Without a full, undamaged clock reply of this read no
+// dialog opens.
 void CGeneralPage::OnSetClockButton()
 {
-    if (CExchange::Run(ClockRequest(Acceptance::Letters)) && g_reply.Carries(kDataPos, 12)) {
+    if (CExchange::Run(ClockRequest(Acceptance::ValidFrameLetters)) && g_reply.Carries(kDataPos, 12)) {
         const char* d = g_reply.Data() + kDataPos;
         CClockDlg dialog;
         dialog.m_nYear = DecimalPair(d);

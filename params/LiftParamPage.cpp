@@ -62,14 +62,15 @@ Editor EditorOf(int n)
 }
 
 // A bit mask is read before its dialog opens, 100 ms after the request, and
-// again 100 ms after a reply with other letters or one too short to carry
-// the mask.
+// again 100 ms after a reply with other letters, a wrong checksum or one too
+// short to carry the mask: the dialog's OK writes back every bit it opens
+// with, so they must be the controller's.
 CExchange::Request MaskReadRequest(int n)
 {
     return {.build = [n] { g_request.BuildByteArg(kControllerAddress, 'A', '5', n); },
             .waitMs = 100,
             .maxCount = 20,
-            .test = Acceptance::Letters,
+            .test = Acceptance::ValidFrameLetters,
             .attempts = 2,
             .pauseAfterFailureMs = 100,
             .minCount = CParamListPage::kValueReplyLength};
@@ -163,8 +164,9 @@ void CLiftParamPage::EditLockout()
 }
 
 // The dialog edits the mask as the controller sent it. Silence before the
-// dialog asks for another click; a reply with other letters, or one too short
-// to carry the mask, skips the dialog and shows the value the controller has.
+// dialog asks for another click; a reply with other letters, a wrong checksum
+// or too short to carry the mask skips the dialog and shows the value the
+// controller has.
 void CLiftParamPage::EditBitMask(int n)
 {
     CBitMaskDlg dialog;

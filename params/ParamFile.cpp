@@ -18,6 +18,20 @@ QString FailureText(const char* what, const QString& path, const QString& reason
     return QString("%1 %2：%3").arg(QString::fromUtf8(what), QDir::toNativeSeparators(path), reason);
 }
 
+// The reason the records read from a file are not to be written, or empty
+// when they are: every file this program saves has whole records with a 0
+// in each reserved byte.
+QString ImportObjection(const QByteArray& bytes)
+{
+    if (bytes.size() < CParamFile::kRecordSize)
+        return "文件中没有完整的参数记录";
+    constexpr int kReservedOffset = 1;
+    for (qsizetype at = 0; at + CParamFile::kRecordSize <= bytes.size(); at += CParamFile::kRecordSize)
+        if (bytes[at + kReservedOffset] != '\0')
+            return QString("第%1条记录不是参数记录，文件不是参数文件或已损坏").arg(at / CParamFile::kRecordSize + 1);
+    return {};
+}
+
 } // namespace
 
 int ParamValueOfText(const QString& text)
@@ -86,6 +100,11 @@ bool CParamFile::Load(const QString& path, int mostRecords, std::vector<ParamRec
     const QByteArray bytes = file.read(static_cast<qint64>(mostRecords) * kRecordSize);
     if (file.error() != QFileDevice::NoError) {
         error = FailureText("无法读取参数文件", path, file.errorString());
+        return false;
+    }
+    const QString objection = ImportObjection(bytes);
+    if (!objection.isEmpty()) {
+        error = FailureText("无法导入参数文件", path, objection);
         return false;
     }
     records = Decode(bytes, mostRecords);

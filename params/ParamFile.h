@@ -35,6 +35,10 @@ public:
     // leaves a truncated file where a good one was. On failure error holds a
     // message naming the file and the reason.
     static bool Save(const QString& path, const std::vector<ParamRecord>& records, QString& error);
-    // Reads the first mostRecords records of the file at path.
+    // Reads the first mostRecords records of the file at path. A file without
+    // a whole record, or one whose records to be read do not all have the
+    // reserved 0 byte (not a parameter file, or one whose records are out of
+    // step), fails with a message: its bytes would be sent to the controller
+    // as parameter numbers and values.
     static bool Load(const QString& path, int mostRecords, std::vector<ParamRecord>& records, QString& error);
 };

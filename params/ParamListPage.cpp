@@ -10,6 +10,7 @@
 #include "params/ParamFile.h"
 #include "params/ParamFileDialog.h"
 
+#include <QDir>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -188,8 +189,9 @@ void CParamListPage::OnSaveButton()
 }
 
 // Writes the file's records in file order, as many as the list has rows, and
-// stops at the first refused one. The list is read again in any case, unless
-// the file could not be read at all.
+// stops at the first refused one; its message tells how far the import got.
+// The list is read again in any case, unless the file could not be read at
+// all.
 void CParamListPage::OnImportButton()
 {
     const QString path = ChooseFile(false);
@@ -201,18 +203,22 @@ void CParamListPage::OnImportButton()
         VelorMessageBox(error, MB_ICONERROR);
         return;
     }
-    int refused = -1;
+    size_t written = 0;
     {
         const CWaitCursor wait;
         const CBusyScope busy;
-        for (const ParamRecord& record : records)
-            if (!CExchange::Run(RecordWriteRequest(record, m_layout.importAckPos))) {
-                refused = record.number;
-                break;
-            }
+        while (written < records.size() && CExchange::Run(RecordWriteRequest(records[written], m_layout.importAckPos)))
+            ++written;
     }
-    if (refused >= 0)
-        VelorMessageBox(QString("写F%1参数失败").arg(refused));
+    if (written < records.size()) {
+        const int failed = records[written].number;
+        VelorMessageBox(QString("写F%1参数失败").arg(failed), MB_OK, {},
+                        QString("文件 %1 的 %2 条记录中，前 %3 条已写入控制器；F%4 的写入未得到确认，其后的记录未写入。")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(records.size())
+                            .arg(written)
+                            .arg(failed));
+    }
     DeleteAllRows(m_list);
     GiveFocus();
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
+#include <QTreeWidget>
 
 // Drives a template dialog the way a technician does, by control id. Show()
 // opens it as exec() would (its opening runs on the first show) without a
@@ -30,6 +31,14 @@ inline QString Text(QWidget* root, int id)
 inline void Click(QWidget* root, int id)
 {
     QTest::mouseClick(Control<QAbstractButton>(root, id), Qt::LeftButton);
+}
+
+// Clicks a list's row where it is shown, scrolled into view first.
+inline void ClickRow(QTreeWidget* list, int row)
+{
+    list->scrollToItem(list->topLevelItem(row));
+    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
 } // namespace DialogDriver

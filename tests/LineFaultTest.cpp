@@ -1,16 +1,22 @@
+#include "app/DataExchange.h"
 #include "app/ListView.h"
 #include "app/MainDlg.h"
 #include "app/PageTab.h"
 #include "app/TemplateLoader.h"
+#include "dialogs/ClockDlg.h"
 #include "link/PortChannel.h"
 #include "link/TimeScale.h"
 #include "pages/IoPage.h"
 #include "pages/LampStatic.h"
+#include "params/ParamListPage.h"
 #include "settings/PortSetupDlg.h"
 #include "settings/SettingsStore.h"
 #include "sim/SimController.h"
+#include "tests/DialogDriver.h"
 #include "tests/EventLoopHelpers.h"
+#include "tests/FileChooser.h"
 #include "tests/MessageBoxRecorder.h"
+#include "tests/ModalActions.h"
 #include "tests/TempConfigHome.h"
 #include "tests/TestPeer.h"
 
@@ -19,6 +25,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QEventLoop>
 #include <QTimer>
 #include <QTreeWidget>
@@ -28,8 +35,11 @@
 namespace {
 
 constexpr int kStatusPage = 0;
+constexpr int kGeneralPage = 1;
+constexpr int kShaftPage = 2;
 constexpr int kIoPage = 3;
 constexpr int kFaultPage = 4;
+constexpr int kLiftPage = 5;
 constexpr int kDoorPage = 6;
 const int kStatusTextIds[] = {1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1057};
 
@@ -90,6 +100,12 @@ protected:
     void UnplugAndCheckQuiet()
     {
         m_peer.Unplug();
+        CheckQuietWhileAway();
+    }
+    // The line is down (or going down): the failure is shown once and the
+    // process waits for the device without using the processor.
+    void CheckQuietWhileAway()
+    {
         ASSERT_TRUE(RunUntil([&] { return !g_port.IsLineUp(); }));
         Run(100);
         const double cpuBefore = ProcessCpuMs();
@@ -97,6 +113,35 @@ protected:
         EXPECT_LT(ProcessCpuMs() - cpuBefore, 250.0) << "busy while the device is away";
         EXPECT_EQ(BoxesStartingWith("WARNING:").size(), 1) << m_boxes.Texts().join("\n").toStdString();
         EXPECT_TRUE(g_port.IsOpen()) << "the port is still the program's, waiting for the device";
+    }
+
+    // The controller answers as usual until the first request whose letters
+    // and data start with `start` ("A528": the read of F40); the cable is
+    // pulled as that request arrives, so its reply is lost.
+    void UnplugAt(const std::string& start)
+    {
+        m_script = [this, start, pulled = false](const std::string& request) mutable {
+            const int baud = m_peer.Baud();
+            if (!pulled && request.compare(3, start.size(), start) == 0) {
+                pulled = true;
+                m_peer.Unplug();
+            }
+            return m_sim.HandleRequest(request, baud);
+        };
+    }
+    // The line went down in an exchange: its loss is reported once.
+    void CheckTheLossIsReportedOnce()
+    {
+        ASSERT_TRUE(RunUntil([&] { return !g_port.IsLineUp(); }));
+        RunUntil([&] { return !BoxesStartingWith("WARNING:").isEmpty(); }, 1000);
+        EXPECT_EQ(BoxesStartingWith("WARNING:").size(), 1) << m_boxes.Texts().join("\n").toStdString();
+    }
+    void ReplugAndWaitForTheLine()
+    {
+        m_script = nullptr;
+        m_peer.Replug();
+        ASSERT_TRUE(RunUntil([&] { return g_port.IsLineUp(); }, 3000));
+        m_boxes.Clear();
     }
 
     CTestPeer m_peer;
@@ -269,4 +314,136 @@ TEST_F(LineFaultTest, SimulatedControllerStoppedAndStartedAgain)
     m_dialog.reset(); // lets go of the port before the simulator goes
     again.terminate();
     again.waitForFinished(3000);
+}
+
+// Pulled while the general page reads, or while it sets the clock: the read
+// ends with its one message, the clock is not polled while the device is
+// away, and after the replug the next focus reads everything again.
+TEST_F(LineFaultTest, GeneralPageCutByTheUnplugFailsOnceAndReadsAgainLater)
+{
+    Start();
+    m_dialog->PageTab()->SelectTab(kGeneralPage);
+    CPage* page = Page(kGeneralPage);
+    ASSERT_TRUE(page->IsTimer1Active());
+    auto runCount = [page] { return ControlText(Control<QWidget>(page, 1007)); };
+    const QString runsBefore = runCount();
+    QTimer acceptClock;
+    acceptClock.callOnTimeout([] {
+        if (auto* dialog = qobject_cast<CClockDlg*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    acceptClock.start(10);
+
+    for (const char* cut : {"AA", "F9"}) {
+        UnplugAt(cut);
+        m_boxes.Clear();
+        if (cut[0] == 'F')
+            DialogDriver::Click(page, 1011); // the clock setting, then the read
+        else
+            page->GiveFocus();
+        EXPECT_EQ(BoxesStartingWith("通讯失败").size(), 1) << cut << m_boxes.Texts().join("\n").toStdString();
+        EXPECT_FALSE(page->IsTimer1Active()) << cut;
+        EXPECT_EQ(runCount(), runsBefore) << cut;
+        CheckQuietWhileAway();
+
+        ReplugAndWaitForTheLine();
+        page->GiveFocus();
+        EXPECT_EQ(m_boxes.Count(), 0) << cut;
+        EXPECT_TRUE(page->IsTimer1Active()) << cut;
+    }
+}
+
+// Pulled at the third floor of the shaft read: one message, the two rows read
+// stay; after the replug the next focus reads every floor.
+TEST_F(LineFaultTest, ShaftReadCutByTheUnplugFailsOnceAndReadsAgainLater)
+{
+    Start();
+    m_dialog->PageTab()->SelectTab(kShaftPage);
+    const QTreeWidget* list = Control<QTreeWidget>(Page(kShaftPage), 1032);
+    const int floors = RowCount(list);
+    ASSERT_GT(floors, 3);
+    UnplugAt("A603");
+    m_boxes.Clear();
+    Page(kShaftPage)->GiveFocus();
+    EXPECT_EQ(BoxesStartingWith("通讯失败，请刷新!").size(), 1) << m_boxes.Texts().join("\n").toStdString();
+    EXPECT_EQ(RowCount(list), 2);
+    CheckQuietWhileAway();
+
+    ReplugAndWaitForTheLine();
+    Page(kShaftPage)->GiveFocus();
+    EXPECT_EQ(RowCount(list), floors);
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// Pulled in the middle of a parameter list read, of a parameter's write and
+// of a file's import, on both parameter pages: the read keeps the rows before
+// the cut (the lift page says so, the door machine page takes the silence for
+// the end), the edited row keeps its value, the import says at which record it
+// stopped and how many went in; after the replug everything works again and
+// the controller holds just the records written before the cut.
+TEST_F(LineFaultTest, ParameterPagesCutByTheUnplugSayHowFarTheyGotAndWorkAgainLater)
+{
+    {
+        CSettingsStore store(HKEY_CURRENT_USER);
+        store.CreateKey("Software\\VELORCOM");
+        store.WriteString("comdoorbaud", "38400"); // the simulated door machine's rate
+    }
+    Start();
+    QTemporaryDir folder;
+    for (const int index : {kLiftPage, kDoorPage}) {
+        const bool door = index == kDoorPage;
+        CSimParameterSet& board = door ? m_sim.DoorMachine().Parameters() : m_sim.MainBoard().Parameters();
+        m_dialog->PageTab()->SelectTab(index);
+        auto* page = static_cast<CParamListPage*>(Page(index));
+        QTreeWidget* list = page->List();
+        const int rows = RowCount(list);
+        ASSERT_EQ(rows, door ? 79 : 173);
+        auto click = [page](int id) { Control<QAbstractButton>(page, id)->click(); };
+        const std::string name = door ? "door" : "lift";
+
+        UnplugAt("A528");
+        m_boxes.Clear();
+        click(1002);
+        EXPECT_EQ(BoxesStartingWith("通讯失败").size(), door ? 0 : 1) << name;
+        EXPECT_EQ(RowCount(list), 40) << name;
+        CheckQuietWhileAway();
+        ReplugAndWaitForTheLine();
+        click(1002);
+        ASSERT_EQ(RowCount(list), rows) << name;
+
+        const QString f3 = RowText(list, 3, 1);
+        CModalActions dialogs;
+        dialogs.Queue(EnterValue("321"));
+        UnplugAt("F503");
+        m_boxes.Clear();
+        DialogDriver::ClickRow(list, 3);
+        EXPECT_EQ(RowText(list, 3, 1), f3) << name;
+        CheckTheLossIsReportedOnce();
+        ReplugAndWaitForTheLine();
+        dialogs.Queue(EnterValue("321"));
+        DialogDriver::ClickRow(list, 3);
+        EXPECT_EQ(RowText(list, 3, 1), "321") << name;
+        EXPECT_EQ(dialogs.Pending(), 0) << name;
+
+        const QString path = folder.filePath(QString::fromStdString(name) + ".F");
+        CFileChooser chooser(path);
+        click(1035);
+        for (int n = 10; n < 30; ++n)
+            board.Write(n, 4000 + n);
+        UnplugAt("F514"); // F20
+        m_boxes.Clear();
+        click(1008);
+        const QStringList failures = BoxesStartingWith("写F");
+        ASSERT_EQ(failures, QStringList{"写F20参数失败"}) << name;
+        for (const MessageBoxCall& call : m_boxes.Calls())
+            if (call.text == failures[0])
+                EXPECT_TRUE(call.details.contains("前 20 条已写入")) << call.details.toStdString();
+        CheckTheLossIsReportedOnce();
+        ReplugAndWaitForTheLine();
+        click(1002);
+        ASSERT_EQ(RowCount(list), rows) << name;
+        EXPECT_NE(RowText(list, 19, 1).toInt(), 4019) << name << ": written before the cut";
+        EXPECT_EQ(RowText(list, 21, 1).toInt(), 4021) << name << ": not written after the cut";
+        EXPECT_EQ(m_boxes.Count(), 0) << name;
+    }
 }

@@ -5,6 +5,7 @@
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"
 #include "tests/MessageBoxRecorder.h"
+#include "tests/Misbehaviours.h"
 #include "tests/SimLineRig.h"
 
 #include <QApplication>
@@ -234,4 +235,28 @@ TEST(LockoutTimeDlg, ChecksHoursAndMinutesInOrderAndStaysOpen)
     EXPECT_EQ(timeDlg.result(), QDialog::Accepted);
     EXPECT_EQ(timeDlg.m_nStartHour, 8u);
     EXPECT_EQ(timeDlg.m_nEndMinute, 9u);
+}
+
+// A controller that misbehaves while the dialog reads: a floor shows the
+// segment of a good reply or no times at all, and OK (the controller behaving
+// again) writes back only what was shown, never a segment from a bad reply.
+TEST_F(LockoutDlgTest, SegmentsFromBadRepliesAreNeitherShownNorWrittenBack)
+{
+    for (const Misbehaviour& misbehaviour : kMisbehaviours) {
+        Floors(3);
+        SeedSegment("FFFC02081E1100E5C");
+        misbehaviour.start(m_sim->Misbehaviour());
+        Open();
+        m_sim->Misbehaviour() = CSimMisbehaviour();
+        const QStringList floor2 = Row(1);
+        if (misbehaviour.checkedReadsPass)
+            EXPECT_EQ(floor2, QStringList({"2", "08:30", "17:00"})) << misbehaviour.name;
+        else
+            EXPECT_EQ(floor2.mid(1), QStringList({"", ""})) << misbehaviour.name;
+        ClearRequests();
+        Click(dialog.get(), 1);
+        EXPECT_EQ(Requests().size(), misbehaviour.checkedReadsPass ? 3u : 0u)
+            << misbehaviour.name << ": segments written back from bad replies";
+        EXPECT_EQ(m_boxes.Count(), 0) << misbehaviour.name;
+    }
 }

@@ -1,12 +1,19 @@
+#include "app/DataExchange.h"
 #include "app/ListView.h"
 #include "app/TemplateLoader.h"
+#include "dialogs/ClockDlg.h"
+#include "pages/GeneralPage.h"
 #include "pages/IoPage.h"
 #include "pages/LampStatic.h"
+#include "pages/ShaftPage.h"
 #include "params/FaultPage.h"
 #include "tests/EventLoopHelpers.h"
+#include "tests/DialogDriver.h"
 #include "tests/LivePageRig.h"
+#include "tests/Misbehaviours.h"
 #include "tests/MessageBoxRecorder.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -15,23 +22,6 @@ namespace {
 
 constexpr int kStatusTextId = 1041;
 constexpr int kFaultListId = 1032;
-
-// One of the simulated controller's misbehaviours, and whether a page that
-// tests no checksum still gets the controller's new state through it.
-struct Misbehaviour
-{
-    const char* name;
-    std::function<void(CSimMisbehaviour&)> start;
-    bool liveValuesGetThrough;
-};
-
-const Misbehaviour kMisbehaviours[] = {
-    {"silence", [](CSimMisbehaviour& m) { m.silent = true; }, false},
-    {"wrong letters", [](CSimMisbehaviour& m) { m.wrongLetterFraction = 1; }, false},
-    {"bad checksums", [](CSimMisbehaviour& m) { m.badChecksumFraction = 1; }, true},
-    {"garbage between frames", [](CSimMisbehaviour& m) { m.garbage = true; }, true},
-    {"refused writes", [](CSimMisbehaviour& m) { m.refuseWrites = true; }, true},
-};
 
 class MisbehavingControllerTest : public LivePageRig
 {
@@ -64,8 +54,53 @@ protected:
         }
     }
 
+    // The requests since the last ClearRequests whose first letter is 'F'.
+    static std::vector<std::string> Writes()
+    {
+        std::vector<std::string> writes;
+        for (const std::string& request : Requests())
+            if (request[3] == 'F')
+                writes.push_back(request.substr(3));
+        return writes;
+    }
+    // Every reply comes only after the page has given up on it and on its
+    // second try (20 polls of 80 ms each, scaled, twice).
+    static constexpr int kLateMs = 1500;
+    void StartLateReplies()
+    {
+        m_silent = true;
+        m_script = [this](const std::string& request) {
+            const std::string reply = m_sim->HandleRequest(request, s_peer->Baud());
+            QTimer::singleShot(kLateMs, m_tab.get(), [reply] { s_peer->Send(reply); });
+            return std::string();
+        };
+    }
+    void StopLateReplies()
+    {
+        m_script = nullptr;
+        m_silent = false;
+        Run(kLateMs + 300); // the last late replies
+    }
+    // Presses OK in the clock dialog whenever it opens while the test lives.
+    void AcceptClockDialogs()
+    {
+        auto* poll = new QTimer(m_tab.get());
+        QObject::connect(poll, &QTimer::timeout, poll, [] {
+            if (auto* dialog = qobject_cast<CClockDlg*>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        poll->start(10);
+    }
+
     CMessageBoxRecorder m_boxes;
 };
+
+std::string SimFrame(const std::function<void(CFrameBuffer&)>& build)
+{
+    CFrameBuffer frame;
+    build(frame);
+    return frame.Data();
+}
 
 } // namespace
 
@@ -101,15 +136,11 @@ TEST_F(MisbehavingControllerTest, FaultPageFailsAsDesignedAndRecovers)
     EXPECT_EQ(m_boxes.Count(), 0);
     m_silent = false;
 
-    m_script = [](const std::string&) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1800)); // past the read's 1.6 s
-        return std::string();
-    };
+    StartLateReplies();
     refresh();
     EXPECT_EQ(FaultRows(), fullLog) << "late replies: the last read's rows stay";
     EXPECT_EQ(m_boxes.Count(), 0);
-    m_script = nullptr;
-    Run(300); // the late reply
+    StopLateReplies();
 
     for (const Misbehaviour& misbehaviour : kMisbehaviours) {
         misbehaviour.start(Misbehave());
@@ -131,4 +162,121 @@ TEST_F(MisbehavingControllerTest, FaultPageFailsAsDesignedAndRecovers)
     m_boxes.Clear();
     QMetaObject::invokeMethod(Control<QPushButton>(m_tab->Page(4), 1002), "click");
     EXPECT_EQ(m_boxes.Texts().value(0), "复位电梯故障记录命令发出失败");
+}
+
+// The general page reads everything on its focus: a controller that answers
+// nothing usable in time ends the read with its one message, the fields keep
+// the values of the last good read and the clock does not tick; the clock
+// dialog opens only on a good clock reply, so nothing from a bad one is
+// written back. Everything recovers on the next focus.
+TEST_F(MisbehavingControllerTest, GeneralPageKeepsItsLastGoodValuesAndRecovers)
+{
+    m_tab->Init();
+    m_tab->SelectTab(CGeneralPage::kPageIndex);
+    auto* page = static_cast<CGeneralPage*>(m_tab->Page(CGeneralPage::kPageIndex));
+    auto fields = [page] {
+        QStringList texts;
+        for (int id : {1009, 1001, 1003, 1007})
+            texts << ControlText(Control<QWidget>(page, id));
+        return texts;
+    };
+    const QStringList good = fields();
+    ASSERT_EQ(good.value(1), "00000001");
+    ASSERT_EQ(m_boxes.Count(), 0);
+    AcceptClockDialogs();
+    auto setId = [this](const char* id) {
+        m_sim->HandleRequest(SimFrame([id](CFrameBuffer& f) { f.BuildTextArg(255, 'F', '1', id); }), 9600);
+    };
+
+    for (const Misbehaviour& misbehaviour : kMisbehaviours) {
+        setId("77\r"); // what a good read would show now
+        misbehaviour.start(Misbehave());
+        ClearRequests();
+        m_boxes.Clear();
+        DialogDriver::Click(page, 1011); // set the clock, then read again
+        QStringList expected = good;
+        expected[1] = "77";
+        if (misbehaviour.checkedReadsPass) {
+            EXPECT_EQ(fields(), expected) << misbehaviour.name;
+            EXPECT_EQ(m_boxes.Count(), 0) << misbehaviour.name;
+            EXPECT_TRUE(page->IsTimer1Active()) << misbehaviour.name;
+        } else {
+            EXPECT_EQ(fields(), good) << misbehaviour.name;
+            EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败,请刷新!"}) << misbehaviour.name;
+            EXPECT_FALSE(page->IsTimer1Active()) << misbehaviour.name;
+            EXPECT_TRUE(Writes().empty()) << misbehaviour.name << ": a clock from a bad reply was written back";
+        }
+
+        Misbehave() = CSimMisbehaviour();
+        setId("00000001\r");
+        m_boxes.Clear();
+        page->GiveFocus();
+        EXPECT_EQ(fields(), good) << "no recovery from " << misbehaviour.name;
+        EXPECT_EQ(m_boxes.Count(), 0) << misbehaviour.name;
+        EXPECT_TRUE(page->IsTimer1Active()) << misbehaviour.name;
+    }
+
+    StartLateReplies();
+    m_boxes.Clear();
+    page->GiveFocus();
+    EXPECT_EQ(fields(), good) << "late replies";
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败,请刷新!"});
+    StopLateReplies();
+    m_boxes.Clear();
+    page->GiveFocus();
+    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_TRUE(page->IsTimer1Active());
+
+    // A refused telephone number says so.
+    Misbehave().refuseWrites = true;
+    m_boxes.Clear();
+    DialogDriver::Click(page, 1004);
+    EXPECT_EQ(m_boxes.Texts().value(0), "电话号码修改失败");
+}
+
+// The shaft page reads on its focus: a count or floor without a good reply
+// ends the read with its one message and leaves the rows and the switch
+// fields of the last good read; self-learning refused says nothing.
+TEST_F(MisbehavingControllerTest, ShaftPageKeepsItsLastGoodRowsAndRecovers)
+{
+    m_tab->Init();
+    m_tab->SelectTab(CShaftPage::kPageIndex);
+    CPage* page = m_tab->Page(CShaftPage::kPageIndex);
+    auto shown = [page] {
+        QStringList texts;
+        for (int id : {1001, 1003, 1007, 1009, 1010})
+            texts << DialogDriver::Text(page, id);
+        const QTreeWidget* list = Control<QTreeWidget>(page, 1032);
+        for (int row = 0; row < RowCount(list); ++row)
+            texts << RowText(list, row, 0) + "=" + RowText(list, row, 1);
+        return texts;
+    };
+    const QStringList good = shown();
+    ASSERT_GT(good.size(), 5 + 2);
+    ASSERT_EQ(m_boxes.Count(), 0);
+
+    auto check = [&](const char* name, bool readPasses, const std::function<void()>& start,
+                     const std::function<void()>& stop) {
+        start();
+        m_boxes.Clear();
+        page->GiveFocus();
+        EXPECT_EQ(shown(), good) << name;
+        EXPECT_EQ(m_boxes.Texts(), readPasses ? QStringList() : QStringList{"通讯失败，请刷新!"}) << name;
+        stop();
+        m_boxes.Clear();
+        page->GiveFocus();
+        EXPECT_EQ(shown(), good) << "no recovery from " << name;
+        EXPECT_EQ(m_boxes.Count(), 0) << name;
+    };
+    for (const Misbehaviour& misbehaviour : kMisbehaviours)
+        check(misbehaviour.name, misbehaviour.checkedReadsPass, [&] { misbehaviour.start(Misbehave()); },
+              [this] { Misbehave() = CSimMisbehaviour(); });
+    check("late replies", false, [this] { StartLateReplies(); }, [this] { StopLateReplies(); });
+
+    Misbehave().refuseWrites = true;
+    ClearRequests();
+    m_boxes.Clear();
+    DialogDriver::Click(page, 1002);
+    EXPECT_EQ(Writes().size(), 1u);
+    EXPECT_EQ(m_boxes.Count(), 0);
 }

@@ -9,6 +9,10 @@
 #include "params/ParamFileDialog.h"
 #include "res/StringTable.h"
 #include "sim/SimReply.h"
+#include "tests/DialogDriver.h"
+#include "tests/FileChooser.h"
+#include "tests/Misbehaviours.h"
+#include "tests/ModalActions.h"
 #include "tests/ScriptedPeerTest.h"
 
 #include <QAbstractButton>
@@ -27,6 +31,7 @@
 
 #include <csignal>
 #include <deque>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 
 namespace {
@@ -89,70 +94,6 @@ private:
     qint64 m_longest = 0;
 };
 
-// Acts on the modal dialogs a page opens, in order, as a technician would:
-// each queued action gets the next dialog once it is shown.
-class CModalActions : public QObject
-{
-public:
-    using Action = std::function<void(QWidget* dialog)>;
-
-    CModalActions() { m_timer = startTimer(5); }
-    void Queue(Action action) { m_actions.push_back(std::move(action)); }
-    int Pending() const { return static_cast<int>(m_actions.size()); }
-
-protected:
-    void timerEvent(QTimerEvent*) override
-    {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog || dialog->property("handled").toBool() || m_actions.empty())
-            return;
-        dialog->setProperty("handled", true);
-        const Action action = m_actions.front();
-        m_actions.pop_front();
-        action(dialog);
-    }
-
-private:
-    int m_timer = 0;
-    std::deque<Action> m_actions;
-};
-
-void PressCancel(QWidget* dialog)
-{
-    Control<QAbstractButton>(dialog, 2)->click();
-}
-
-// Types text into the value entry dialog and presses OK.
-CModalActions::Action EnterValue(const QString& text)
-{
-    return [text](QWidget* dialog) {
-        Control<QLineEdit>(dialog, 1001)->setText(text);
-        Control<QAbstractButton>(dialog, 1)->click();
-    };
-}
-
-// Answers the file dialog with a fixed path and counts the questions.
-class CFileChooser
-{
-public:
-    explicit CFileChooser(QString path)
-        : m_path(std::move(path))
-        , m_previous(SetParamFileChooser([this](const ParamFileQuestion& question) {
-            m_questions.push_back(question);
-            return m_path;
-        }))
-    {
-    }
-    ~CFileChooser() { SetParamFileChooser(m_previous); }
-    int Count() const { return static_cast<int>(m_questions.size()); }
-    const ParamFileQuestion& Last() const { return m_questions.back(); }
-
-private:
-    QString m_path;
-    ParamFileChooser m_previous;
-    std::vector<ParamFileQuestion> m_questions;
-};
-
 // Sets a limit on the size of files this process writes while it lives, so a
 // write past it fails as on a full disk.
 class CFileSizeLimit
@@ -200,12 +141,7 @@ protected:
     QTreeWidget* List() { return m_page->List(); }
     QString Cell(int row, int column) { return RowText(List(), row, column); }
     void Click(int button) { Control<QPushButton>(m_page.get(), button)->click(); }
-    void ClickRow(int row)
-    {
-        List()->scrollToItem(List()->topLevelItem(row));
-        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    void ClickRow(int row) { DialogDriver::ClickRow(List(), row); }
     QString TempPath(const QString& name) { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
@@ -640,4 +576,245 @@ TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
     ASSERT_EQ(Requests().size(), 173u + 1 + 173);
     printf("import of 692 bytes: %lld ms with the read after it, about %lld ms for the 173 writes\n", import,
            import - read);
+}
+
+namespace {
+
+// File access as an ordinary user while it lives: as root every file is
+// readable whatever its permissions say.
+class CUnprivilegedFileAccess
+{
+public:
+    CUnprivilegedFileAccess()
+    {
+        if (geteuid() != 0)
+            return;
+        m_previousGroup = setfsgid(kNobody);
+        m_previousUser = setfsuid(kNobody);
+    }
+    ~CUnprivilegedFileAccess()
+    {
+        if (m_previousUser < 0)
+            return;
+        setfsuid(m_previousUser);
+        setfsgid(m_previousGroup);
+    }
+
+private:
+    static constexpr int kNobody = 65534;
+    int m_previousUser = -1;
+    int m_previousGroup = -1;
+};
+
+// Acknowledges every parameter write as the board does, whatever its value;
+// leaves the rest to the controller.
+std::optional<std::string> AcknowledgeWrites(const std::string& request)
+{
+    if (request.substr(3, 2) == "F5")
+        return CSimReply('F', '5').AddText("F").Frame();
+    return std::nullopt;
+}
+
+QByteArray Records(int first, int count)
+{
+    std::vector<ParamRecord> records;
+    for (int n = first; n < first + count; ++n)
+        records.push_back({n, 2000 + n});
+    return CParamFile::Encode(records);
+}
+
+// A file the technician may pick for import, and what the import does with
+// it: the number of records written, or the start of the message that names
+// the file and the reason nothing was written.
+struct BadFile
+{
+    const char* name;
+    std::function<void(const QString& path)> make;
+    int writes;
+    const char* refusal;
+};
+
+// Readable by everyone unless other permissions are given.
+void WriteFile(const QString& path, const QByteArray& bytes,
+               QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    file.setPermissions(permissions);
+}
+
+const BadFile kBadFiles[] = {
+    {"empty", [](const QString& path) { WriteFile(path, {}); }, 0, "无法导入参数文件"},
+    {"shorter than a record", [](const QString& path) { WriteFile(path, Records(0, 1).left(3)); }, 0,
+     "无法导入参数文件"},
+    {"a few records", [](const QString& path) { WriteFile(path, Records(0, 10)); }, 10, nullptr},
+    {"not a multiple of 4 bytes", [](const QString& path) { WriteFile(path, Records(0, 10) + "\x01\x00"); }, 10,
+     nullptr},
+    {"longer than the list", [](const QString& path) { WriteFile(path, Records(0, 250)); }, -1, nullptr},
+    {"foreign bytes", [](const QString& path) { WriteFile(path, "Parameter set of 2024-05-01\r\nF0=1\r\n"); }, 0,
+     "无法导入参数文件"},
+    {"records out of step", [](const QString& path) { WriteFile(path, Records(0, 60).remove(100, 1)); }, 0,
+     "无法导入参数文件"},
+    {"a directory", [](const QString& path) { QDir().mkpath(path); }, 0, "无法打开参数文件"},
+    {"unreadable", [](const QString& path) { WriteFile(path, Records(0, 10), QFile::WriteOwner); }, 0,
+     "无法打开参数文件"},
+};
+
+} // namespace
+
+// Whatever file is picked, the controller gets whole records of a parameter
+// file or nothing; a file that is refused leaves the list as it was and its
+// message names the file and the reason. (The files that are written go to
+// the door machine page only: the import is the same on both pages, and its
+// list is read again faster.)
+TEST_F(ParamPageTest, ImportOfABadFileWritesWholeRecordsOrNothingAndSaysWhy)
+{
+    for (const bool door : {false, true}) {
+        CParamListPage& page = door ? static_cast<CParamListPage&>(DoorPage()) : LiftPage();
+        const int rows = door ? 79 : 173;
+        page.GiveFocus();
+        ASSERT_EQ(RowCount(List()), rows);
+        m_answer = AcknowledgeWrites;
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                                | QFile::ExeOther);
+        for (const BadFile& bad : kBadFiles) {
+            if (!door && !bad.refusal)
+                continue;
+            const QString path = TempPath(QString("%1 %2.F").arg(door).arg(bad.name));
+            bad.make(path);
+            CFileChooser chooser(path);
+            m_boxes.Clear();
+            ClearRequests();
+            {
+                const CUnprivilegedFileAccess user;
+                Click(1008);
+            }
+            std::vector<std::string> writes;
+            for (const std::string& request : Requests())
+                if (request.substr(3, 2) == "F5")
+                    writes.push_back(request);
+            const int expected = bad.writes < 0 ? rows : bad.writes;
+            ASSERT_EQ(writes.size(), size_t(expected)) << bad.name;
+            for (int n = 0; n < expected; ++n)
+                EXPECT_EQ(writes[n], WriteRequest(n, 2000 + n)) << bad.name << " F" << n;
+            if (bad.refusal) {
+                ASSERT_EQ(m_boxes.Count(), 1) << bad.name;
+                EXPECT_TRUE(m_boxes.Texts()[0].startsWith(QString("%1 %2：").arg(bad.refusal, path)))
+                    << bad.name << ": " << m_boxes.Texts()[0].toStdString();
+                EXPECT_TRUE(Requests().empty()) << bad.name;
+            } else {
+                EXPECT_EQ(m_boxes.Count(), 0) << bad.name << ": " << m_boxes.Texts().join("\n").toStdString();
+            }
+            EXPECT_EQ(RowCount(List()), rows) << bad.name << ": the list is kept or read again";
+        }
+    }
+}
+
+// An import cut off by a refused record says how far it got: the records
+// before it are in the controller, the rest are not.
+TEST_F(ParamPageTest, ImportStoppedMidwayTellsHowManyRecordsWentIn)
+{
+    LiftPage(false).GiveFocus();
+    const QString path = TempPath("lift.F");
+    WriteFile(path, Records(0, 114));
+    CFileChooser chooser(path);
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        if (request.substr(3, 4) == "F52E") // F46
+            return CSimReply('F', '5').AddText("000").Frame();
+        return AcknowledgeWrites(request);
+    };
+    ClearRequests();
+    Click(1008);
+    ASSERT_EQ(m_boxes.Count(), 1);
+    EXPECT_EQ(m_boxes.Texts()[0], "写F46参数失败");
+    EXPECT_EQ(m_boxes.Calls()[0].details, QString("文件 %1 的 114 条记录中，前 46 条已写入控制器；F46 的写入未得到确认，其后的记录未写入。").arg(path));
+    const std::vector<std::string> requests = Requests();
+    ASSERT_GT(requests.size(), 47u);
+    EXPECT_EQ(requests[46], WriteRequest(46, 2046));
+    EXPECT_EQ(requests[47].substr(3, 2), "A1") << "no record after the refused one";
+    EXPECT_EQ(RowCount(List()), 114);
+}
+
+
+// Each misbehaviour on the parameter pages: a read shows no row from a bad
+// reply, an edited row keeps its value unless a good read-back shows the
+// board's, a bit mask from a bad reply is never written back, an import
+// without confirmation stops with its message, and once the controller
+// behaves the list is whole again. (Reads, edits and imports are the same on
+// both pages but for the lift page's generation probe and bit masks; the
+// imports go to the door machine page, whose list is read again faster.)
+TEST_F(ParamPageTest, MisbehavingControllerLeavesOnlyGoodValuesAndRecovers)
+{
+    for (const bool door : {false, true}) {
+        CParamListPage& page = door ? static_cast<CParamListPage&>(DoorPage()) : LiftPage(false);
+        CSimParameterSet& board = door ? m_sim->DoorMachine().Parameters() : m_sim->MainBoard().Parameters();
+        page.GiveFocus();
+        const int rows = RowCount(List());
+        ASSERT_EQ(rows, door ? 79 : 114);
+        const QString path = TempPath("good.F");
+        CFileChooser chooser(path);
+        Click(1035);
+        auto showsTheBoard = [&] {
+            for (int row = 0; row < RowCount(List()); ++row) {
+                const int n = RowItemData(List(), row);
+                if (Cell(row, 0) != QString("F%1").arg(n) || Cell(row, 1).toInt() != board.Value(n))
+                    return false;
+            }
+            return true;
+        };
+        CModalActions dialogs;
+        for (const Misbehaviour& misbehaviour : kMisbehaviours) {
+            const std::string name = std::string(door ? "door, " : "lift, ") + misbehaviour.name;
+            misbehaviour.start(m_sim->Misbehaviour());
+            const int f3 = board.Value(3);
+            dialogs.Queue(EnterValue(QString::number(f3 + 1)));
+            ClickRow(3);
+            EXPECT_EQ(Cell(3, 1), QString::number(misbehaviour.checkedReadsPass ? board.Value(3) : f3)) << name;
+            board.Write(3, f3);
+            m_boxes.Clear();
+            if (door) {
+                Click(1008);
+                const QStringList writeFailures = m_boxes.Texts().filter("参数失败");
+                EXPECT_EQ(writeFailures, misbehaviour.writesUnconfirmed ? QStringList{"写F0参数失败"} : QStringList())
+                    << name;
+            } else {
+                dialogs.Queue([](QWidget* dialog) { Control<QAbstractButton>(dialog, 1)->click(); });
+                ClearRequests();
+                ClickRow(25);
+                EXPECT_EQ(dialogs.Pending(), misbehaviour.checkedReadsPass ? 0 : 1) << name << ": mask dialog on a bad reply";
+                dialogs.DropPending();
+                for (const std::string& request : Requests())
+                    EXPECT_TRUE(misbehaviour.checkedReadsPass || request.substr(3, 2) != "F5") << name << ": mask written back";
+                Click(1002);
+            }
+            EXPECT_EQ(dialogs.Pending(), 0) << name;
+            EXPECT_EQ(RowCount(List()), misbehaviour.checkedReadsPass ? rows : 0) << name;
+            EXPECT_TRUE(showsTheBoard()) << name;
+
+            m_sim->Misbehaviour() = CSimMisbehaviour();
+            m_boxes.Clear();
+            Click(1002);
+            EXPECT_EQ(RowCount(List()), rows) << "no recovery from " << name;
+            EXPECT_TRUE(showsTheBoard()) << name;
+            EXPECT_EQ(m_boxes.Count(), 0) << name;
+        }
+    }
+}
+
+// Stray bytes ahead of the probe's reply do not make a short-record board
+// look like a long-record one.
+TEST_F(ParamPageTest, StrayBytesBeforeTheProbeReplyDoNotChangeTheGeneration)
+{
+    CLiftParamPage& page = LiftPage(false);
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        if (request.substr(3, 2) != "A1")
+            return std::nullopt;
+        return "~#" + CSimReply('A', '1').AddText(std::string(22 - 8, '0')).Frame(); // a short record's 22
+    };
+    page.GiveFocus();
+    EXPECT_FALSE(page.IsLongFormat());
+    EXPECT_EQ(RowCount(List()), 114);
+    EXPECT_EQ(m_boxes.Count(), 0);
 }
