@@ -1,6 +1,7 @@
 // A parameter file (".F") imported into a list of a given length, read from
 // disk and decoded from its bytes, and the same bytes as the text of a value
-// cell. The import takes every whole record up to the list's length, none
+// cell. The import refuses a file that this program could not have saved,
+// and takes every whole record of any other up to the list's length, none
 // beyond the list or the file and none lost; the records survive being saved
 // again; a value text always stands for a 16-bit value.
 //
@@ -33,6 +34,18 @@ QString WriteFile(const QByteArray& bytes)
     return path;
 }
 
+// A file this program could have saved, as far as the list reaches: at least
+// one whole record, and a 0 in the reserved byte of every whole one. Only such
+// a file is imported.
+bool IsParamFile(const QByteArray& bytes)
+{
+    const qsizetype records = bytes.size() / CParamFile::kRecordSize;
+    for (qsizetype record = 0; record < records; ++record)
+        if (bytes[record * CParamFile::kRecordSize + 1] != '\0')
+            return false;
+    return records > 0;
+}
+
 void CheckImport(const QByteArray& bytes, int rows)
 {
     const std::vector<ParamRecord> decoded = CParamFile::Decode(bytes, rows);
@@ -45,8 +58,10 @@ void CheckImport(const QByteArray& bytes, int rows)
 
     std::vector<ParamRecord> loaded;
     QString error;
-    Require(CParamFile::Load(WriteFile(bytes), rows, loaded, error), "the file does not load: " + error.toStdString());
-    Require(loaded == decoded, "the file on disk loads other records than its bytes decode to");
+    const bool loads = CParamFile::Load(WriteFile(bytes), rows, loaded, error);
+    Require(loads == IsParamFile(bytes.left(qsizetype{rows} * CParamFile::kRecordSize)), "a file is loaded or refused against its records: " + error.toStdString());
+    Require(loads ? loaded == decoded : loaded.empty() && !error.isEmpty(),
+            loads ? "the file on disk loads other records than its bytes decode to" : "a refused file gives records or no reason");
 }
 
 void CheckValueText(const QByteArray& bytes)
