@@ -87,7 +87,9 @@ bool CExchange::Run(const Request& request)
             continue;
         Sleep(request.waitMs);
         const int count = g_port.Read(g_reply.Data(), request.maxCount);
-        const bool longEnough = count >= request.minCount || request.test == Acceptance::None;
+        // Only the frame counts: what the read brought after its ETX is no part of it.
+        const int frameCount = std::min(count, g_reply.FrameLength());
+        const bool longEnough = frameCount >= request.minCount || request.test == Acceptance::None;
         if (longEnough && Accepts(request.test, count, request.ackPos))
             return true;
         if (attempt + 1 < request.attempts)

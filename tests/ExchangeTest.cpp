@@ -163,6 +163,18 @@ TEST_F(ExchangeTest, WrongChecksumPassesTheLettersTestButNotTheValidFrameTest)
     EXPECT_FALSE(CExchange::Run({.build = BuildValueRequest, .test = Acceptance::ValidFrameLetters}));
 }
 
+TEST_F(ExchangeTest, LeastReplyLengthCountsTheFrameNotWhatFollowsIt)
+{
+    // ValueReply is 11 characters: STX, address, letters, one byte, code, checksum, ETX.
+    const int valueReplyLength = static_cast<int>(ValueReply().size());
+    const CExchange::Request read{.build = BuildValueRequest, .test = Acceptance::ValidFrameLetters,
+                                  .minCount = valueReplyLength + 2};
+    Answer([] { return ValueReply() + "\x02" "FF"; });
+    EXPECT_FALSE(CExchange::Run(read)) << "the next frame's start made the reply long enough";
+    Answer([] { return MakeFrame([](CFrameBuffer& f) { f.BuildTextArg(255, 'A', '5', "2A00"); }) + "junk"; });
+    EXPECT_TRUE(CExchange::Run(read));
+}
+
 TEST_F(ExchangeTest, RetriesUntilAcceptedAndGivesUpAfterTheLastAttempt)
 {
     int asked = 0;
