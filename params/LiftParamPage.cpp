@@ -67,13 +67,11 @@ Editor EditorOf(int n)
 // with, so they must be the controller's.
 CExchange::Request MaskReadRequest(int n)
 {
-    return {.build = [n] { g_request.BuildByteArg(kControllerAddress, 'A', '5', n); },
-            .waitMs = 100,
-            .maxCount = 20,
-            .test = Acceptance::ValidFrameLetters,
-            .attempts = 2,
-            .pauseAfterFailureMs = 100,
-            .minCount = CParamListPage::kValueReplyLength};
+    CExchange::Request read = CParamListPage::ReadRequest(n);
+    read.waitMs = 100;
+    read.attempts = 2;
+    read.pauseAfterFailureMs = 100;
+    return read;
 }
 
 CExchange::Request MaskWriteRequest(int n, const char* mask)
