@@ -113,3 +113,8 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 {
     return std::exchange(CurrentHandler(), std::move(handler));
 }
+
+bool AskFirst(const QString& question)
+{
+    return VelorMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}

@@ -47,3 +47,7 @@ int VelorMessageBox(const QString& text, int flags = MB_OK, const QString& capti
 // Replaces how message boxes are shown (tests record them and answer without a
 // screen); an empty handler restores the real box. Returns the previous handler.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Asks before a command that changes or moves something in the controller:
+// a yes/no question whose default button is No. True only for Yes.
+bool AskFirst(const QString& question);

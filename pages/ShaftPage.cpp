@@ -147,8 +147,12 @@ bool CShaftPage::ReadShaftData()
 }
 
 // No read follows: the technician refreshes the page once the run is over.
+// Self-learning moves the car through the shaft: the technician confirms
+// first that it may run.
 void CShaftPage::OnLearnButton()
 {
+    if (!AskFirst("井道自学习将使电梯在井道内自行运行。\n请确认井道内无人、电梯可以运行。确定要开始自学习吗？"))
+        return;
     if (CExchange::Run(LearnRequest()))
         VelorMessageBox("井道自学习发出，若电梯启动，则正在进行自学习");
 }

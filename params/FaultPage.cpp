@@ -126,6 +126,8 @@ void CFaultPage::OnListClick()
 
 void CFaultPage::OnResetButton()
 {
+    if (!AskFirst("复位将清除控制器中的全部故障记录。\n确定要复位吗？"))
+        return;
     if (CExchange::Run(ResetRequest()))
         VelorMessageBox("复位电梯故障记录命令发出成功");
     else

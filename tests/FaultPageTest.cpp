@@ -150,8 +150,9 @@ TEST_F(FaultPageTest, FailureAtRecordFiveKeepsRowsZeroToFourAndSaysSoOnce)
 }
 
 // Silence must not pass for a confirmation although g_reply still holds one.
-TEST_F(FaultPageTest, ResetReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
+TEST_F(FaultPageTest, ResetAsksFirstThenReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
 {
+    m_boxes.SetAnswer(IDYES);
     Controller(false, std::vector<int>(16, 2));
     std::atomic<bool> silent = false;
     m_answer = [&silent](const std::string& request) -> std::optional<std::string> {
@@ -169,9 +170,16 @@ TEST_F(FaultPageTest, ResetReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
     silent = true;
     g_reply.SetText(CSimReply('F', 'R').AddChar('2').AddChar('F').Frame().c_str());
     Click(1002);
+    const QString ask = "复位将清除控制器中的全部故障记录。\n确定要复位吗？";
     const QString sent = "复位电梯故障记录命令发出成功";
     const QString failed = "复位电梯故障记录命令发出失败";
-    EXPECT_EQ(m_boxes.Texts(), (QStringList{sent, failed, failed}));
+    EXPECT_EQ(m_boxes.Texts(), (QStringList{ask, sent, ask, failed, ask, failed}));
+    EXPECT_EQ(m_boxes.Calls()[0].flags, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+
+    m_boxes.SetAnswer(IDNO);
+    s_peer->ClearRequests();
+    Click(1002);
+    EXPECT_TRUE(s_peer->Requests().empty()) << "No sends nothing";
 }
 
 TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead)

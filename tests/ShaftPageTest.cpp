@@ -131,17 +131,23 @@ TEST_F(ShaftPageTest, FailuresStopTheReadWithOneMessageAndKeepWhatWasRead)
 }
 
 // F4 alone, no read after it; the message only for its acknowledgement.
-TEST_F(ShaftPageTest, SelfLearningSaysSoOnlyWhenAcknowledged)
+TEST_F(ShaftPageTest, SelfLearningAsksFirstAndSaysSoOnlyWhenAcknowledged)
 {
     ShowPage(4);
     ClearRequests();
+    m_boxes.SetAnswer(IDNO);
+    DialogDriver::Click(Page(), 1002);
+    EXPECT_TRUE(Requests().empty()) << "No sends nothing";
+    m_boxes.Clear();
+    m_boxes.SetAnswer(IDYES);
     DialogDriver::Click(Page(), 1002);
     EXPECT_EQ(Requests(), std::vector<std::string>{Request('4', 0)});
-    EXPECT_EQ(m_boxes.Texts(), QStringList{"井道自学习发出，若电梯启动，则正在进行自学习"});
+    const QString ask = "井道自学习将使电梯在井道内自行运行。\n请确认井道内无人、电梯可以运行。确定要开始自学习吗？";
+    EXPECT_EQ(m_boxes.Texts(), (QStringList{ask, "井道自学习发出，若电梯启动，则正在进行自学习"}));
 
     m_sim->Misbehaviour().refuseWrites = true;
     DialogDriver::Click(Page(), 1002);
     Answer(Request('4', 0), CSimReply('F', '5').AddChar('F').Frame());
     DialogDriver::Click(Page(), 1002);
-    EXPECT_EQ(m_boxes.Count(), 1);
+    EXPECT_EQ(m_boxes.Count(), 2 + 2);
 }
