@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace {
@@ -100,6 +101,15 @@ void CMainDlg::reject()
     if (g_port.m_busy)
         return;
     QDialog::reject();
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CMainDlg::OnCommRxChar(int byte, int /*portNumber*/)

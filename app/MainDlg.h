@@ -36,6 +36,10 @@ public:
 
     void reject() override;
 
+protected:
+    // Escape never closes the program: it belongs to the dialogs.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void OnFrameComplete();
     void OnFaultReport();

@@ -1,5 +1,6 @@
 #include "app/ServiceApp.h"
 
+#include "app/InputGuard.h"
 #include "app/MainDlg.h"
 #include "app/MessageBox.h"
 #include "link/LinkHooks.h"
@@ -24,8 +25,9 @@ void ShowPortError(const QString& text)
     VelorMessageBox(text, MB_OK | MB_ICONERROR, kPortErrorCaption);
 }
 
-// A local event loop that leaves user input queued: paint and window system
-// events, timers and cross-thread calls are served meanwhile.
+// A local event loop: paint and window system events, timers and
+// cross-thread calls are served meanwhile; input meant for the pages is
+// dropped by the input guard while the exchange holds the port.
 void WaitPainting(int ms)
 {
     QElapsedTimer clock;
@@ -33,7 +35,7 @@ void WaitPainting(int ms)
     for (qint64 left = ms; left > 0; left = ms - clock.elapsed()) {
         QEventLoop loop;
         QTimer::singleShot(std::chrono::milliseconds(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        if (loop.exec(QEventLoop::ExcludeUserInputEvents) < 0) // the application is quitting
+        if (loop.exec() < 0) // the application is quitting
             std::this_thread::sleep_for(std::chrono::milliseconds(left));
     }
 }
@@ -62,6 +64,7 @@ void CServiceApp::InstallLinkHooks()
 {
     CLinkHooks::SetErrorHandler(ShowPortError);
     CLinkHooks::SetWaitHandler(WaitPainting);
+    CInputGuard::Install();
 }
 
 int CServiceApp::Run()

@@ -1,5 +1,6 @@
 #include "app/TrafficWindow.h"
 
+#include "app/InputGuard.h"
 #include "app/MessageBox.h"
 #include "link/LineTap.h"
 #include "res/Resources.h"
@@ -32,6 +33,7 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     , m_pause(new QPushButton("暂停", this))
     , m_count(new QLabel(this))
 {
+    CInputGuard::KeepLive(this); // it shows the frames of a running exchange as they go
     setWindowTitle("通讯记录 - VELOR");
     setWindowIcon(LoadIconResource(128));
 
