@@ -9,7 +9,9 @@
 #include "link/ControllerText.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
+#include "pages/ControllerTextValidator.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
@@ -42,10 +44,11 @@ constexpr int kLongestProgramName = 16;
 constexpr int kDataPos = 5;
 constexpr int kFrameOverhead = 8;
 
-// The reply's data characters, at most `most` of them.
+// The frame's data characters, at most `most` of them: what the same read
+// brought after its ETX (a fault report, noise) is no part of the item.
 int DataCount(const CFrameBuffer& reply, int most)
 {
-    return std::min(reply.Length() - kFrameOverhead, most);
+    return std::min(reply.FrameLength() - kFrameOverhead, most);
 }
 
 // The item reads of the focus sequence, in order: two attempts each; program
@@ -167,6 +170,7 @@ CGeneralPage::CGeneralPage(QWidget* parent) : CPage(kTemplateId, parent)
     onClick(kResetButtonId, &CGeneralPage::OnResetRunCountButton);
     onClick(kSetClockButtonId, &CGeneralPage::OnSetClockButton);
     onClick(kRefreshButtonId, &CGeneralPage::GiveFocus);
+    Control<QLineEdit>(this, kElevatorIdId)->setValidator(new CControllerTextValidator(kLongestId, this));
     UpdateData(false);
 }
 
@@ -261,8 +265,11 @@ void CGeneralPage::OnSetIdButton()
     GiveFocus();
 }
 
+// The clock's poll stops first: a tick's A9 reply arriving late would be
+// read as the answer to F2.
 void CGeneralPage::OnSetPhoneButton()
 {
+    KillTimer1();
     ReadEditableControls();
     const bool changed = CExchange::Run({.build = TextRequest('2', ControllerEntry(m_phone, kLongestPhone)),
                                          .waitMs = 500,
@@ -275,6 +282,8 @@ void CGeneralPage::OnSetPhoneButton()
 
 void CGeneralPage::OnResetRunCountButton()
 {
+    if (!AskFirst("复位将把控制器的运行次数清零。\n确定要复位吗？"))
+        return;
     CExchange::Send([] { g_request.BuildCharArg(kControllerAddress, 'F', 'R', '1'); });
     GiveFocus();
 }
@@ -284,6 +293,7 @@ void CGeneralPage::OnResetRunCountButton()
 // dialog opens.
 void CGeneralPage::OnSetClockButton()
 {
+    KillTimer1();
     if (CExchange::Run(ClockRequest(Acceptance::ValidFrameLetters)) && g_reply.Carries(kDataPos, 12)) {
         const char* d = g_reply.Data() + kDataPos;
         CClockDlg dialog;

@@ -178,6 +178,7 @@ TEST_F(GeneralPageTest, ClockDialogGetsTheControllersClockAndOkSendsItBackAsTwel
 // number waits for its acknowledgement. Each reads everything again.
 TEST_F(GeneralPageTest, SettingIdTelephoneAndResettingRunCountSendTheirFramesAndReadAgain)
 {
+    m_boxes.SetAnswer(IDYES);
     ShowPage();
     ClearRequests();
     DialogDriver::Type(Page(), kId, "A12");
@@ -208,5 +209,11 @@ TEST_F(GeneralPageTest, SettingIdTelephoneAndResettingRunCountSendTheirFramesAnd
         return request[3] == 'F' ? CSimReply('F', '2').AddText("0F").Frame() : "";
     };
     Click(1004);
-    EXPECT_EQ(m_boxes.Texts(), (QStringList{"电话号码修改成功", "电话号码修改失败", "电话号码修改失败"}));
+    const QString ask = "复位将把控制器的运行次数清零。\n确定要复位吗？";
+    EXPECT_EQ(m_boxes.Texts(), (QStringList{"电话号码修改成功", ask, "电话号码修改失败", "电话号码修改失败"}));
+
+    m_boxes.SetAnswer(IDNO);
+    ClearRequests();
+    Click(1008);
+    EXPECT_TRUE(Requests().empty()) << "No sends nothing";
 }
