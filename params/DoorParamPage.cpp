@@ -11,9 +11,11 @@ namespace {
 // acknowledgement frame ends with its checksum at positions 6 and 7.
 constexpr CParamListPage::Layout kLayout{
     .templateId = 136,
+    .catalogue = CParamCatalogue::DoorMachine,
     .valueColumnWidth = 50,
     .textColumnWidth = 330,
     .fileName = "门机参数",
+    .resetQuestion = "复位将重置门机的全部参数。\n确定要复位吗？",
     .importAckPos = 5,
     .readBackPauseMs = 50,
 };

@@ -10,7 +10,6 @@
 #include "link/BusyScope.h"
 #include "link/FrameBuffer.h"
 #include "params/GenerationProbe.h"
-#include "params/ParamFile.h"
 
 #include <QPushButton>
 
@@ -21,9 +20,11 @@ namespace {
 
 constexpr CParamListPage::Layout kLayout{
     .templateId = 135,
+    .catalogue = CParamCatalogue::LongRecordMainBoard,
     .valueColumnWidth = 60,
     .textColumnWidth = 300,
     .fileName = "电梯参数",
+    .resetQuestion = "复位将重置电梯控制器的全部F参数。\n确定要复位吗？",
     .importAckPos = 5,
     .readBackPauseMs = 0,
 };
@@ -129,9 +130,10 @@ CLiftParamPage::ReadResult CLiftParamPage::ReadParameters()
     const CWaitCursor wait;
     if (!ProbeGeneration(m_longFormat))
         return ReadResult::NoAnswer;
+    ClearRows(); // in the generation the probe found
     m_reading = true;
     for (int n = 0; n < Catalogue().Count() && m_reading; ++n) {
-        CExchange::Request read = ReadRequest(n);
+        CExchange::Request read = ReadRequestOf(n);
         read.attempts = 2;
         if (!CExchange::Run(read))
             return ReadResult::Failed;
@@ -157,7 +159,7 @@ void CLiftParamPage::EditLockout()
 {
     CLockoutDlg dialog(!ValueText(kLockoutParameter).startsWith('0'));
     if (dialog.exec() == QDialog::Accepted)
-        CExchange::Run(WriteRequest(kLockoutParameter, dialog.m_bEnable ? 1 : 0, kLockoutWriteWaitMs));
+        WriteParameter(kLockoutParameter, WriteRequest(kLockoutParameter, dialog.m_bEnable ? 1 : 0, kLockoutWriteWaitMs));
     ReadBack(kLockoutParameter);
 }
 
@@ -177,7 +179,7 @@ void CLiftParamPage::EditBitMask(int n)
         dialog.m_strPrompt = Description(n);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        CExchange::Run(MaskWriteRequest(n, dialog.m_szMask));
+        WriteParameter(n, MaskWriteRequest(n, dialog.m_szMask));
     }
     ReadBack(n);
 }
@@ -185,11 +187,11 @@ void CLiftParamPage::EditBitMask(int n)
 void CLiftParamPage::EditDisplayCode(int n)
 {
     CDisplayCodeDlg dialog;
-    dialog.m_nCode = ParamValueOfText(ValueText(n));
+    dialog.m_nCode = Parameters().Value(n).value_or(0);
     dialog.m_strPrompt = Description(n);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    CExchange::Run(WriteRequest(n, dialog.m_nCode));
+    WriteParameter(n, WriteRequest(n, dialog.m_nCode));
     ReadBack(n);
 }
 

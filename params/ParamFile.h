@@ -12,11 +12,14 @@ struct ParamRecord
     int value;
 };
 
-// The 16-bit value a parameter's text stands for: the standard decimal
-// conversion (leading blanks, a sign, then digits; no digits give 0) of at most
-// its first 10 characters, truncated to its low 16 bits. Used for the value
-// column of the parameter lists and for what the value entry dialog returns.
-int ParamValueOfText(const QString& text);
+// What a parameter file holds: its whole records in file order, and what
+// sets it apart from a file this program saved.
+struct ParamFileContents
+{
+    std::vector<ParamRecord> records;
+    std::vector<int> oddReserved; // indexes (from 0) of records whose reserved byte is not 0
+    int trailingBytes = 0;        // bytes after the last whole record: the file ends inside a record
+};
 
 // A parameter file (".F"): headerless 4-byte records in list order, each the
 // parameter number, a reserved 0 byte and the value low byte first.
@@ -24,21 +27,23 @@ class CParamFile
 {
 public:
     static constexpr int kRecordSize = 4;
+    // A file is read this far at most: far beyond any parameter set.
+    static constexpr int kMostBytes = 1 << 20;
 
     static QByteArray Encode(const std::vector<ParamRecord>& records);
-    // The first mostRecords whole records of bytes; a trailing piece shorter
-    // than a record is ignored.
-    static std::vector<ParamRecord> Decode(const QByteArray& bytes, int mostRecords);
+    // Every whole record of bytes, the ones with a reserved byte other than 0
+    // and the piece shorter than a record at the end.
+    static ParamFileContents Decode(const QByteArray& bytes);
 
     // Writes the records to a temporary file beside path and puts it in the
     // place of path only when every record is written, so a failure never
-    // leaves a truncated file where a good one was. On failure error holds a
-    // message naming the file and the reason.
+    // leaves a truncated file where a good one was. Where no temporary file
+    // can be made beside it (a folder the user may not add files to), an
+    // existing file is written in place. On failure error holds a message
+    // naming the file and the reason.
     static bool Save(const QString& path, const std::vector<ParamRecord>& records, QString& error);
-    // Reads the first mostRecords records of the file at path. A file without
-    // a whole record, or one whose records to be read do not all have the
-    // reserved 0 byte (not a parameter file, or one whose records are out of
-    // step), fails with a message: its bytes would be sent to the controller
-    // as parameter numbers and values.
-    static bool Load(const QString& path, int mostRecords, std::vector<ParamRecord>& records, QString& error);
+    // Reads the file at path. Only a file that cannot be read or holds no
+    // whole record fails, with a message naming the file and the reason;
+    // anything else is for the technician to judge in the import's review.
+    static bool Load(const QString& path, ParamFileContents& contents, QString& error);
 };

@@ -1,18 +1,22 @@
 #include "params/ParamFileDialog.h"
 
+#include <QDate>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace {
 
 ParamFileChooser g_chooser;
+QString g_lastFolder; // for this run of the program
 
 QString RunFileDialog(QWidget* parent, const ParamFileQuestion& question)
 {
-    QFileDialog dialog(parent, QString(), QString(), QString("%1(*.F)").arg(question.baseName));
+    QFileDialog dialog(parent, QString(), question.folder, QString("%1(*.F)").arg(question.baseName));
     dialog.setAcceptMode(question.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(question.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix("F");
-    dialog.selectFile(question.baseName);
+    dialog.selectFile(question.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -20,9 +24,18 @@ QString RunFileDialog(QWidget* parent, const ParamFileQuestion& question)
 
 } // namespace
 
-QString ChooseParamFile(QWidget* parent, const ParamFileQuestion& question)
+QString ChooseParamFile(QWidget* parent, bool save, const QString& baseName)
 {
-    return g_chooser ? g_chooser(question) : RunFileDialog(parent, question);
+    const ParamFileQuestion question{
+        .save = save,
+        .baseName = baseName,
+        .folder = g_lastFolder.isEmpty() ? QDir::homePath() : g_lastFolder,
+        .fileName = save ? QString("%1-%2.F").arg(baseName, QDate::currentDate().toString(Qt::ISODate)) : baseName,
+    };
+    const QString path = g_chooser ? g_chooser(question) : RunFileDialog(parent, question);
+    if (!path.isEmpty())
+        g_lastFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 
 ParamFileChooser SetParamFileChooser(ParamFileChooser chooser)

@@ -10,16 +10,20 @@ class QWidget;
 struct ParamFileQuestion
 {
     bool save;        // the save dialog; otherwise the open dialog
-    QString baseName; // initial file name and the filter's name ("电梯参数", "门机参数")
+    QString baseName; // the filter's name ("电梯参数", "门机参数")
+    QString folder;   // the folder the dialog opens in: the last one used
+    QString fileName; // the name it proposes
 };
 
 // Answers a question with the chosen path; an empty path means Cancel.
 using ParamFileChooser = std::function<QString(const ParamFileQuestion&)>;
 
 // Shows the file dialog for ".F" parameter files: filter "<baseName>(*.F)",
-// initial name baseName, default suffix F, a question before an existing file
-// is overwritten. Returns the chosen path, or an empty one for Cancel.
-QString ChooseParamFile(QWidget* parent, const ParamFileQuestion& question);
+// default suffix F, a question before an existing file is overwritten. It
+// opens in the folder of the file chosen last (the home folder at first) and
+// proposes "<baseName>-<date>.F" for saving, baseName for opening. Returns the
+// chosen path, or an empty one for Cancel.
+QString ChooseParamFile(QWidget* parent, bool save, const QString& baseName);
 
 // Lets tests answer the file dialog; returns the previous chooser. An empty
 // chooser restores the real dialog.

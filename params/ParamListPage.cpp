@@ -4,12 +4,15 @@
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
 #include "app/WaitCursor.h"
+#include "dialogs/ParamReviewDlg.h"
 #include "dialogs/ValueDlg.h"
 #include "link/BusyScope.h"
 #include "link/FrameBuffer.h"
+#include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileDialog.h"
 
+#include <QAction>
 #include <QDir>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -27,6 +30,10 @@ constexpr int kValueColumn = 1;
 constexpr int kTextColumn = 2;
 
 constexpr int kRefusedWritePauseMs = 100;
+
+// A frame's STX, address and letters come before its data, its two checksum
+// digits and ETX after.
+constexpr int kFrameTailChars = 3;
 
 // FR '3' resets every parameter; the board takes its time before it answers.
 CExchange::Request ResetRequest()
@@ -49,12 +56,21 @@ CExchange::Request RecordWriteRequest(const ParamRecord& record, int ackPos)
             .ackPos = ackPos};
 }
 
+QString ParameterList(const std::vector<int>& numbers)
+{
+    QStringList names;
+    for (const int n : numbers)
+        names << QString("F%1").arg(n);
+    return names.join("、");
+}
+
 } // namespace
 
 CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     : CPage(layout.templateId, parent)
     , m_layout(layout)
     , m_list(Control<QTreeWidget>(this, kListId))
+    , m_set(CParamCatalogue(layout.catalogue))
 {
     InsertColumn(m_list, 0, "编号", kNumberColumnWidth, Qt::AlignCenter);
     InsertColumn(m_list, kValueColumn, "参数", layout.valueColumnWidth, Qt::AlignCenter);
@@ -67,6 +83,10 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     onClick(kResetButtonId, &CParamListPage::OnResetButton);
     onClick(kSaveButtonId, &CParamListPage::OnSaveButton);
     onClick(kImportButtonId, &CParamListPage::OnImportButton);
+    auto* compare = new QAction("与参数文件比较(&C)...", m_list);
+    connect(compare, &QAction::triggered, this, &CParamListPage::OnCompareAction);
+    m_list->addAction(compare);
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 // The parameters are read once; refresh, reset and import empty the list so
@@ -74,17 +94,19 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
 void CParamListPage::OnSetFocus()
 {
     CPage::OnSetFocus();
-    if (RowCount(m_list) == 0)
+    if (RowCount(m_list) == 0) {
+        ClearRows();
         ReadAll();
+    }
 }
 
-CExchange::Request CParamListPage::ReadRequest(int n)
+CExchange::Request CParamListPage::ReadRequest(int n, bool oneByte)
 {
     return {.build = [n] { g_request.BuildByteArg(kControllerAddress, 'A', '5', n); },
             .waitMs = 50,
             .maxCount = 20,
             .test = Acceptance::ValidFrameLetters,
-            .minCount = kValueReplyLength};
+            .minCount = kValuePos + (oneByte ? kOneByteDigits : kValueDigits) + kFrameTailChars};
 }
 
 CExchange::Request CParamListPage::WriteRequest(int n, int value, int waitMs)
@@ -98,6 +120,12 @@ CExchange::Request CParamListPage::WriteRequest(int n, int value, int waitMs)
             .pauseAfterFailureMs = kRefusedWritePauseMs};
 }
 
+void CParamListPage::ClearRows()
+{
+    DeleteAllRows(m_list);
+    m_set.Clear(Catalogue());
+}
+
 // One-byte parameters carry their value in the first two digits only.
 int CParamListPage::ReplyValue(int n) const
 {
@@ -108,8 +136,10 @@ int CParamListPage::ReplyValue(int n) const
 void CParamListPage::InsertReadRow(int n)
 {
     const int echoed = ParseHex2(g_reply.Data() + kEchoedNumberPos);
+    const int value = ReplyValue(n);
+    m_set.SetValue(n, value);
     const int row = InsertRow(m_list, n, QString("F%1").arg(echoed), n);
-    SetRowText(m_list, row, kValueColumn, QString::number(ReplyValue(n)));
+    SetRowText(m_list, row, kValueColumn, QString::number(value));
     const QString text = Catalogue().Text(n);
     SetRowText(m_list, row, kTextColumn, text);
     m_list->topLevelItem(row)->setToolTip(kTextColumn, text.trimmed()); // the whole of a text the column cuts
@@ -117,19 +147,34 @@ void CParamListPage::InsertReadRow(int n)
 
 void CParamListPage::ReadBack(int n)
 {
-    CExchange::Request read = ReadRequest(n);
+    CExchange::Request read = ReadRequestOf(n);
     read.attempts = 2;
     read.pauseBeforeMs = m_layout.readBackPauseMs;
     if (!CExchange::Run(read))
         return;
     const int row = FindRowByItemData(m_list, n);
-    if (row >= 0)
-        SetRowText(m_list, row, kValueColumn, QString::number(ReplyValue(n)));
+    if (row < 0)
+        return;
+    const int value = ReplyValue(n);
+    m_set.SetValue(n, value);
+    SetRowText(m_list, row, kValueColumn, QString::number(value));
+}
+
+// A reply with the write's letters and without the acknowledgement is a
+// refusal; anything else left the write unconfirmed.
+bool CParamListPage::WriteParameter(int n, const CExchange::Request& write)
+{
+    if (CExchange::Run(write))
+        return true;
+    const bool refused = g_reply.Length() > 0 && g_reply.Letter1() == 'F' && g_reply.Letter2() == '5';
+    VelorMessageBox(QString(refused ? "F%1 写入被拒绝" : "F%1 写入未得到控制器确认").arg(n), MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 QString CParamListPage::ValueText(int n) const
 {
-    return RowText(m_list, FindRowByItemData(m_list, n), kValueColumn);
+    const std::optional<int> value = m_set.Value(n);
+    return value ? QString::number(*value) : QString();
 }
 
 QString CParamListPage::Description(int n) const
@@ -154,6 +199,8 @@ void CParamListPage::OnRefreshButton()
 // operation up to the list's new read.
 void CParamListPage::OnResetButton()
 {
+    if (!AskFirst(QString::fromUtf8(m_layout.resetQuestion)))
+        return;
     {
         const CBusyScope busy;
         CWaitCursor wait;
@@ -166,56 +213,91 @@ void CParamListPage::OnResetButton()
     GiveFocus();
 }
 
-// A file is chosen only for a list that was read: nothing to save before,
-// and nothing to tell the import how many records to write.
 QString CParamListPage::ChooseFile(bool save)
 {
-    if (RowCount(m_list) == 0)
-        return {};
-    return ChooseParamFile(this, {.save = save, .baseName = QString::fromUtf8(m_layout.fileName)});
+    return ChooseParamFile(this, save, QString::fromUtf8(m_layout.fileName));
 }
 
+// Only what was read is saved; a list the controller did not fill is saved
+// only when the technician says so, as it is no backup of the whole set.
 void CParamListPage::OnSaveButton()
 {
+    if (m_set.IsEmpty())
+        return;
+    if (!m_set.IsComplete()
+        && !AskFirst(QString("只读出了 %1 个参数中的 %2 个，保存的文件将不完整，不能作为完整的参数备份。\n仍要保存吗？")
+                         .arg(m_set.Count())
+                         .arg(m_set.ReadCount())))
+        return;
     const QString path = ChooseFile(true);
     if (path.isEmpty())
         return;
-    std::vector<ParamRecord> records;
-    for (int row = 0; row < RowCount(m_list); ++row)
-        records.push_back({RowItemData(m_list, row), ParamValueOfText(RowText(m_list, row, kValueColumn))});
     QString error;
-    if (!CParamFile::Save(path, records, error))
+    if (!CParamFile::Save(path, m_set.Records(), error))
         VelorMessageBox(error, MB_ICONERROR);
+}
+
+bool CParamListPage::LoadForReview(const QString& path, ParamFileContents& contents)
+{
+    QString error;
+    if (!CParamFile::Load(path, contents, error)) {
+        VelorMessageBox(error, MB_ICONERROR);
+        return false;
+    }
+    if (!m_set.IsComplete()) {
+        DeleteAllRows(m_list);
+        GiveFocus();
+    }
+    return !m_set.IsEmpty(); // the read has said why it found nothing
+}
+
+// The file is compared with what the controller holds; only what the
+// technician then chooses is written.
+void CParamListPage::OnImportButton()
+{
+    const QString path = ChooseFile(false);
+    ParamFileContents contents;
+    if (path.isEmpty() || !LoadForReview(path, contents))
+        return;
+    const CParamComparison comparison(contents, m_set);
+    CParamReviewDlg review(comparison, m_set, path, CParamReviewDlg::Mode::Import, this);
+    review.exec();
+    switch (review.Chosen()) {
+    case CParamReviewDlg::Choice::Nothing: return;
+    case CParamReviewDlg::Choice::Checked: return ImportChecked(review.Checked());
+    case CParamReviewDlg::Choice::WholeFile: return ImportWholeFile(contents, path);
+    }
+}
+
+void CParamListPage::OnCompareAction()
+{
+    const QString path = ChooseFile(false);
+    ParamFileContents contents;
+    if (path.isEmpty() || !LoadForReview(path, contents))
+        return;
+    const CParamComparison comparison(contents, m_set);
+    CParamReviewDlg(comparison, m_set, path, CParamReviewDlg::Mode::Compare, this).exec();
 }
 
 // Writes the file's records in file order, as many as the list has rows, and
 // stops at the first refused one; its message tells how far the import got.
-// The list is read again in any case, unless the file could not be read at
-// all.
-void CParamListPage::OnImportButton()
+// The list is read again in any case.
+void CParamListPage::ImportWholeFile(const ParamFileContents& contents, const QString& path)
 {
-    const QString path = ChooseFile(false);
-    if (path.isEmpty())
-        return;
-    std::vector<ParamRecord> records;
-    QString error;
-    if (!CParamFile::Load(path, RowCount(m_list), records, error)) {
-        VelorMessageBox(error, MB_ICONERROR);
-        return;
-    }
+    const size_t count = std::min<size_t>(contents.records.size(), RowCount(m_list));
     size_t written = 0;
     {
         const CWaitCursor wait;
         const CBusyScope busy;
-        while (written < records.size() && CExchange::Run(RecordWriteRequest(records[written], m_layout.importAckPos)))
+        while (written < count && CExchange::Run(RecordWriteRequest(contents.records[written], m_layout.importAckPos)))
             ++written;
     }
-    if (written < records.size()) {
-        const int failed = records[written].number;
+    if (written < count) {
+        const int failed = contents.records[written].number;
         VelorMessageBox(QString("写F%1参数失败").arg(failed), MB_OK, {},
                         QString("文件 %1 的 %2 条记录中，前 %3 条已写入控制器；F%4 的写入未得到确认，其后的记录未写入。")
                             .arg(QDir::toNativeSeparators(path))
-                            .arg(records.size())
+                            .arg(count)
                             .arg(written)
                             .arg(failed));
     }
@@ -223,14 +305,33 @@ void CParamListPage::OnImportButton()
     GiveFocus();
 }
 
-// The text comes back as typed; its value is written as the list shows values.
+void CParamListPage::ImportChecked(const std::vector<ParamDifference>& checked)
+{
+    std::vector<int> refused;
+    {
+        const CWaitCursor wait;
+        const CBusyScope busy;
+        for (const ParamDifference& difference : checked)
+            if (!CExchange::Run(RecordWriteRequest({difference.number, difference.fileValue}, m_layout.importAckPos)))
+                refused.push_back(difference.number);
+        for (const ParamDifference& difference : checked)
+            ReadBack(difference.number);
+    }
+    QString message = QString("已写入 %1 个参数。").arg(checked.size() - refused.size());
+    if (!refused.empty())
+        message += QString("\n%1 写入被拒绝。").arg(ParameterList(refused));
+    VelorMessageBox(message, refused.empty() ? MB_OK : MB_OK | MB_ICONWARNING);
+}
+
+// The text comes back checked; its value is written as the list shows values.
 void CParamListPage::EditValue(int n)
 {
     CValueDlg dialog;
     dialog.m_strValue = ValueText(n);
     dialog.m_strPrompt = Description(n);
+    dialog.m_nMost = m_set.MostValue(n);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    CExchange::Run(WriteRequest(n, ParamValueOfText(dialog.m_strValue)));
+    WriteParameter(n, WriteRequest(n, dialog.m_nValue));
     ReadBack(n);
 }

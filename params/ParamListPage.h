@@ -3,13 +3,20 @@
 #include "app/Page.h"
 #include "link/Exchange.h"
 #include "params/ParamCatalogue.h"
+#include "params/ParamSet.h"
+
+#include <vector>
 
 class QTreeWidget;
+struct ParamDifference;
+struct ParamFileContents;
 
-// What the two parameter pages share: the list of parameters keyed by their
-// numbers, a click that edits the clicked parameter, refresh, reset, saving
-// the list to a parameter file and writing a file into the controller. A page
-// reads its parameters when it gets the focus with an empty list.
+// What the two parameter pages share: the parameters read from the controller
+// (a parameter set, shown in the list keyed by parameter number), a click
+// that edits the clicked parameter, refresh, reset, saving the set to a
+// parameter file, and writing a file into the controller after the
+// technician has reviewed what it changes. A page reads its parameters when
+// it gets the focus with an empty list.
 class CParamListPage : public CPage
 {
     Q_OBJECT
@@ -18,29 +25,32 @@ public:
     struct Layout
     {
         int templateId;
+        CParamCatalogue::Kind catalogue; // until the controller says otherwise
         int valueColumnWidth;
         int textColumnWidth;
-        const char* fileName;  // the file dialog's initial name and filter name
-        int importAckPos;      // where a write of a file's record is acknowledged
-        int readBackPauseMs;   // before each try of the read after an edit
+        const char* fileName;   // the file dialog's filter name and the start of the names it proposes
+        const char* resetQuestion;
+        int importAckPos;       // where a write of a file's record is acknowledged
+        int readBackPauseMs;    // before each try of the read after an edit
     };
 
     void OnSetFocus() override;
 
     QTreeWidget* List() const { return m_list; }
+    const CParamSet& Parameters() const { return m_set; }
 
     // Reply positions of a parameter read (A5): the echoed number, then the
-    // value's four hex digits, low byte pair first.
+    // value's four hex digits, low byte pair first (two digits for a one-byte
+    // parameter).
     static constexpr int kEchoedNumberPos = 5;
     static constexpr int kValuePos = 7;
     static constexpr int kValueDigits = 4;
-    // A read reply shorter than this does not carry the whole value: its
-    // checksum would be taken for value digits.
-    static constexpr int kValueReplyLength = kValuePos + kValueDigits + 3;
+    static constexpr int kOneByteDigits = 2;
 
     // The read of parameter n (A5): a valid frame with the letters A5 that
-    // carries the whole value.
-    static CExchange::Request ReadRequest(int n);
+    // carries the whole value, two digits of a one-byte parameter, four of
+    // any other (a shorter reply would hand its checksum over as value digits).
+    static CExchange::Request ReadRequest(int n, bool oneByte = false);
     // The write of parameter n (F5 with a 16-bit value): 2 tries, the second
     // 100 ms after a try that was not acknowledged.
     static CExchange::Request WriteRequest(int n, int value, int waitMs = 50);
@@ -55,14 +65,22 @@ protected:
     // The parameter set the list shows: value kinds and texts.
     virtual CParamCatalogue Catalogue() const = 0;
 
+    // Empties the list and the parameter set, which takes the page's catalogue.
+    void ClearRows();
     // Inserts the row of parameter n from the read reply in g_reply.
     void InsertReadRow(int n);
+    // The read of parameter n with its own value kind.
+    CExchange::Request ReadRequestOf(int n) const { return ReadRequest(n, Catalogue().IsOneByte(n)); }
     // Reads parameter n again and shows its value in its row; silent when the
     // controller does not answer.
     void ReadBack(int n);
+    // Runs a write of parameter n; a write the controller did not acknowledge
+    // is reported. True when acknowledged.
+    bool WriteParameter(int n, const CExchange::Request& write);
     // The value entry dialog for parameter n, then its write and read-back.
     void EditValue(int n);
 
+    // The value as the list shows it, empty for a parameter not read.
     QString ValueText(int n) const;
     QString Description(int n) const;
 
@@ -71,11 +89,21 @@ private:
     void OnListClick();
     void OnRefreshButton();
     void OnResetButton();
-    // The file to save to or import from; empty for Cancel or an empty list.
     QString ChooseFile(bool save);
     void OnSaveButton();
     void OnImportButton();
+    void OnCompareAction();
+    // Reads the file at path and makes sure the list is read; false (after
+    // saying why) when there is nothing to compare.
+    bool LoadForReview(const QString& path, ParamFileContents& contents);
+    // The designed import: every record as far as the list reaches, in file
+    // order, up to the first refused one; then the list is read again.
+    void ImportWholeFile(const ParamFileContents& contents, const QString& path);
+    // Writes the records the technician kept checked, reads back their rows
+    // and says how many went in and which were refused.
+    void ImportChecked(const std::vector<ParamDifference>& checked);
 
     const Layout m_layout;
     QTreeWidget* m_list;
+    CParamSet m_set;
 };

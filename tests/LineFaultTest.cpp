@@ -432,6 +432,7 @@ TEST_F(LineFaultTest, ParameterPagesCutByTheUnplugSayHowFarTheyGotAndWorkAgainLa
             board.Write(n, 4000 + n);
         UnplugAt("F514"); // F20
         m_boxes.Clear();
+        dialogs.Queue(WriteWholeFile);
         click(1008);
         const QStringList failures = BoxesStartingWith("写F");
         ASSERT_EQ(failures, QStringList{"写F20参数失败"}) << name;

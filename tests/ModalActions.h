@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TemplateLoader.h"
+#include "dialogs/ParamReviewDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -46,11 +47,23 @@ inline void PressCancel(QWidget* dialog)
     Control<QAbstractButton>(dialog, 2)->click();
 }
 
-// Types text into the value entry dialog and presses OK.
+// Types text into the value entry dialog and presses OK; when the dialog
+// refuses the text and stays open, presses Cancel.
 inline CModalActions::Action EnterValue(const QString& text)
 {
     return [text](QWidget* dialog) {
         Control<QLineEdit>(dialog, 1001)->setText(text);
         Control<QAbstractButton>(dialog, 1)->click();
+        if (dialog->isVisible())
+            PressCancel(dialog);
     };
 }
+
+// Presses a button of the parameter file's review by its object name.
+inline CModalActions::Action PressReviewButton(const char* name)
+{
+    return [name](QWidget* dialog) { dialog->findChild<QAbstractButton*>(name)->click(); };
+}
+
+// Chooses the import that writes the whole file as it stands.
+inline const CModalActions::Action WriteWholeFile = PressReviewButton(CParamReviewDlg::kWriteAllName);

@@ -16,9 +16,11 @@
 #include "tests/ScriptedPeerTest.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <csignal>
@@ -160,6 +163,8 @@ TEST_F(ParamPageTest, ProbeReplyOf23CharactersReadsTheLongSetAnd22TheShortOne)
         parameters.Write(65, 0x1234);
         parameters.Write(113, 0x1234);
         m_answer = [length](const std::string& request) -> std::optional<std::string> {
+            if (IsRead(request, 66)) // a one-byte value in its two digits: a reply of 12 characters
+                return CSimReply('A', '5').AddByte(66).AddByte(33).Frame();
             if (request.substr(3, 2) != "A1")
                 return std::nullopt;
             return CSimReply('A', '1').AddText(std::string(length - 8, '0')).Frame();
@@ -178,7 +183,7 @@ TEST_F(ParamPageTest, ProbeReplyOf23CharactersReadsTheLongSetAnd22TheShortOne)
         EXPECT_EQ(Cell(0, 2), StringText(longForm ? 1 : 355));
         // F65 is a floor's display code on the long set only; F113 on the short one.
         const QStringList values{Cell(65, 1), Cell(66, 1), Cell(113, 1)};
-        EXPECT_EQ(values, longForm ? QStringList({"52", "2", "4660"}) : QStringList({"4660", "1", "52"}));
+        EXPECT_EQ(values, longForm ? QStringList({"52", "33", "4660"}) : QStringList({"4660", "33", "52"}));
     }
     EXPECT_EQ(m_boxes.Count(), 0);
 }
@@ -244,7 +249,11 @@ TEST_F(ParamPageTest, DoorMachineLeavesOutAGarbledF10AndStopsAtItsSilence)
     EXPECT_EQ(m_boxes.Count(), 0);
 }
 
-TEST_F(ParamPageTest, SavedSetHasFourBytesPerRowAndImportsBackRecordByRecord)
+// Saving writes four bytes per parameter under a dated name. Importing that
+// file into a controller where three parameters changed shows just those
+// three; Escape writes nothing, Return writes the ones left checked, reads
+// back only their rows and says how many went in.
+TEST_F(ParamPageTest, SavedSetImportsBackOnlyTheCheckedDifferences)
 {
     CLiftParamPage& page = LiftPage();
     const QString path = TempPath("lift.F");
@@ -256,6 +265,7 @@ TEST_F(ParamPageTest, SavedSetHasFourBytesPerRowAndImportsBackRecordByRecord)
     Click(1035);
     EXPECT_TRUE(chooser.Last().save);
     EXPECT_EQ(chooser.Last().baseName, "电梯参数");
+    EXPECT_EQ(chooser.Last().fileName, "电梯参数-" + QDate::currentDate().toString(Qt::ISODate) + ".F");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -263,19 +273,38 @@ TEST_F(ParamPageTest, SavedSetHasFourBytesPerRowAndImportsBackRecordByRecord)
     EXPECT_EQ(bytes.mid(12 * 4, 4), QByteArray("\x0C\x00\x2C\x01", 4)); // F12 = 300
     EXPECT_EQ(bytes.mid(172 * 4, 1), QByteArray("\xAC", 1));
 
-    m_sim->MainBoard().Parameters().Write(12, 1);
-    m_answer = [](const std::string& request) -> std::optional<std::string> {
-        return request.substr(3, 2) == "A1" ? std::optional<std::string>("") : std::nullopt;
-    };
+    CSimParameterSet& board = m_sim->MainBoard().Parameters();
+    const int f30 = board.Value(30), f70 = board.Value(70);
+    for (const int n : {12, 30, 70})
+        board.Write(n, 1);
+    Click(1002); // the list as the controller now has it
+    CModalActions dialogs;
+    dialogs.Queue([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     ClearRequests();
     Click(1008);
     EXPECT_FALSE(chooser.Last().save);
-    const std::vector<std::string> requests = Requests();
-    ASSERT_EQ(requests.size(), 173u + 1); // the writes, then the probe of the new read
-    EXPECT_EQ(requests[12], WriteRequest(12, 300));
-    EXPECT_EQ(requests[173].substr(3, 2), "A1");
-    EXPECT_EQ(m_sim->MainBoard().Parameters().Value(12), 300);
-    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_EQ(chooser.Last().folder, m_dir.path()) << "the folder of the last file";
+    EXPECT_TRUE(Requests().empty()) << "Escape writes nothing";
+
+    QStringList summary, rows;
+    dialogs.Queue([&](QWidget* dialog) {
+        summary << dialog->findChildren<QLabel*>()[0]->text();
+        auto* list = dialog->findChild<QTreeWidget*>(CParamReviewDlg::kListName);
+        for (int row = 0; row < RowCount(list); ++row)
+            rows << QStringList{RowText(list, row, 0), RowText(list, row, 2), RowText(list, row, 3)}.join(" ");
+        list->topLevelItem(1)->setCheckState(0, Qt::Unchecked); // F30 stays as the controller has it
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    m_boxes.Clear();
+    ClearRequests();
+    Click(1008);
+    EXPECT_EQ(summary, QStringList{"文件 173 条记录：相同 170，不同 3，超出本页列表 0"});
+    EXPECT_EQ(rows, (QStringList{"F12 1 300", QString("F30 1 %1").arg(f30), QString("F70 1 %1").arg(f70)}));
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(12, 300), WriteRequest(70, f70), ReadRequest(12),
+                                                    ReadRequest(70)}));
+    EXPECT_EQ((QStringList{Cell(12, 1), Cell(30, 1), Cell(70, 1)}), (QStringList{"300", "1", QString::number(f70)}));
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"已写入 2 个参数。"});
+    EXPECT_EQ(dialogs.Pending(), 0);
 }
 
 TEST_F(ParamPageTest, ImportWritesNoMoreRecordsThanTheListHasRowsAndGoesOnAfterForeignLetters)
@@ -297,6 +326,8 @@ TEST_F(ParamPageTest, ImportWritesNoMoreRecordsThanTheListHasRowsAndGoesOnAfterF
         return request.substr(3, 2) == "A1" ? std::optional<std::string>("") : std::nullopt;
     };
     ClearRequests();
+    CModalActions dialogs;
+    dialogs.Queue(WriteWholeFile);
     Click(1008);
     const std::vector<std::string> requests = Requests();
     ASSERT_EQ(requests.size(), 114u + 1); // then the probe of the new read
@@ -323,6 +354,8 @@ TEST_F(ParamPageTest, RefusedWriteOfF12EndsTheImportWithItsNumberAndTheListIsRea
             return request[3] == 'A' ? std::optional<std::string>("") : std::nullopt;
         };
         ClearRequests();
+        CModalActions dialogs;
+        dialogs.Queue(WriteWholeFile);
         Click(1008);
         EXPECT_EQ(m_boxes.Texts(), QStringList{"写F12参数失败"});
         const std::vector<std::string> requests = Requests();
@@ -376,10 +409,10 @@ TEST_F(ParamPageTest, SaveThatCannotFinishLeavesTheOldFileWholeAndSaysWhy)
     EXPECT_EQ(RowCount(List()), 79);
 }
 
-// The value entry dialog takes any text; the page writes the decimal value of
-// its first ten characters, truncated to 16 bits, and shows what the board
-// then holds.
-TEST_F(ParamPageTest, ValueEntryWritesTheTextsDecimalValueAndShowsTheBoardsValue)
+// The value entry dialog takes only a whole number within the parameter's
+// range: a typing slip writes nothing. A taken value is written and the row
+// shows what the board then holds; a write the board refuses is named.
+TEST_F(ParamPageTest, ValueEntryWritesOnlyAWholeNumberInRangeAndNamesARefusal)
 {
     CLiftParamPage& page = LiftPage();
     page.GiveFocus();
@@ -391,26 +424,41 @@ TEST_F(ParamPageTest, ValueEntryWritesTheTextsDecimalValueAndShowsTheBoardsValue
         prompt = Control<QLabel>(dialog, 1036)->text();
         PressCancel(dialog);
     });
-    dialogs.Queue(EnterValue("abc"));
-    dialogs.Queue(EnterValue("70000"));
-    dialogs.Queue(EnterValue("12345678901234"));
+    for (const char* slip : {"abc", "70000", "-5", "1.75"})
+        dialogs.Queue(EnterValue(slip));
     ClearRequests();
-    ClickRow(row);
+    for (int click = 0; click < 5; ++click)
+        ClickRow(row);
     EXPECT_TRUE(Requests().empty());
     EXPECT_EQ(prompt, Cell(row, 2));
-    for (const int value : {0, 70000 & 0xFFFF, 1234567890 & 0xFFFF}) {
-        ClearRequests();
-        ClickRow(row);
-        EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(140, value), ReadRequest(140)}));
-        EXPECT_EQ(Cell(row, 1), QString::number(value));
-    }
-    EXPECT_EQ(dialogs.Pending(), 0);
+    EXPECT_EQ(m_boxes.Count(), 4);
+    EXPECT_EQ(m_boxes.Texts().value(0), "参数值必须是 0 到 65535 之间的整数。");
+
+    dialogs.Queue(EnterValue("65535"));
+    ClearRequests();
+    ClickRow(row);
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(140, 65535), ReadRequest(140)}));
+    EXPECT_EQ(Cell(row, 1), "65535");
+
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        if (request.substr(3, 2) == "F5")
+            return CSimReply('F', '5').AddText("0").Frame();
+        return std::nullopt;
+    };
+    dialogs.Queue(EnterValue("7"));
+    m_boxes.Clear();
+    ClickRow(row);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"F140 写入被拒绝"});
+    EXPECT_EQ(Cell(row, 1), "65535") << "the board's value";
+    m_answer = nullptr;
 
     // The telephone number belongs to the general page: nothing is sent.
+    m_boxes.Clear();
     ClearRequests();
     ClickRow(145);
     EXPECT_EQ(m_boxes.Texts(), QStringList{"请在一般参数中修改电话号码"});
     EXPECT_TRUE(Requests().empty());
+    EXPECT_EQ(dialogs.Pending(), 0);
 }
 
 TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
@@ -484,15 +532,21 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
 
 // The reset's answer comes late; any reply but a refusal counts as done, and
 // the list is read again in any case.
-TEST_F(ParamPageTest, ResetIsReportedOnlyWhenRefusedOrUnansweredAndTheListIsReadAgain)
+TEST_F(ParamPageTest, ResetAsksFirstAndIsReportedOnlyWhenRefusedOrUnansweredAndTheListIsReadAgain)
 {
     DoorPage();
+    m_boxes.SetAnswer(IDNO);
+    Click(1004);
+    EXPECT_TRUE(Requests().empty()) << "No sends nothing";
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"复位将重置门机的全部参数。\n确定要复位吗？"});
+    m_boxes.Clear();
+    m_boxes.SetAnswer(IDYES);
     m_sim->DoorMachine().Parameters().Write(11, 1);
     Click(1004);
     EXPECT_EQ(Requests().size(), 1u + 79);
     EXPECT_EQ(RowCount(List()), 79);
     EXPECT_EQ(Cell(11, 1), "800");
-    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_EQ(m_boxes.Count(), 1);
 
     m_answer = [](const std::string& request) -> std::optional<std::string> {
         return request[3] == 'F' ? CSimReply('F', 'R').AddText("30").Frame() : std::string();
@@ -501,7 +555,7 @@ TEST_F(ParamPageTest, ResetIsReportedOnlyWhenRefusedOrUnansweredAndTheListIsRead
     EXPECT_EQ(RowCount(List()), 0);
     m_answer = [](const std::string&) -> std::optional<std::string> { return std::string(); };
     Click(1004);
-    EXPECT_EQ(m_boxes.Texts(), QStringList({"复位F参数失败", "复位F参数失败"}));
+    EXPECT_EQ(m_boxes.Texts().filter("失败"), QStringList({"复位F参数失败", "复位F参数失败"}));
 }
 
 // The time function goes through the floor lockout dialog, which reads the
@@ -569,13 +623,47 @@ TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
     Click(1035);
     printf("save of 692 bytes: %lld ms\n", clock.elapsed());
     ASSERT_EQ(QFile(TempPath("lift.F")).size(), 692);
+    CModalActions dialogs;
+    dialogs.Queue(WriteWholeFile);
     ClearRequests();
     clock.restart();
     Click(1008);
     const qint64 import = clock.elapsed();
     ASSERT_EQ(Requests().size(), 173u + 1 + 173);
-    printf("import of 692 bytes: %lld ms with the read after it, about %lld ms for the 173 writes\n", import,
-           import - read);
+    printf("whole-file import of 692 bytes: %lld ms with the read after it, about %lld ms for the 173 writes\n",
+           import, import - read);
+
+    // Every parameter differs: the review's longest list.
+    for (int n = 0; n < 173; ++n)
+        m_sim->MainBoard().Parameters().Write(n, n % 2);
+    page.GiveFocus();
+    qint64 opened = 0;
+    dialogs.Queue([&](QWidget* dialog) {
+        opened = clock.elapsed();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    Click(1002);
+    clock.restart();
+    Click(1008);
+    printf("review of 173 differing parameters open after %lld ms\n", opened);
+
+    // The saved set back in the board but for three parameters.
+    CModalActions returns;
+    QFile saved(TempPath("lift.F"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const ParamFileContents contents = CParamFile::Decode(saved.readAll());
+    for (const ParamRecord& record : contents.records)
+        m_sim->MainBoard().Parameters().Write(record.number, record.value);
+    for (const int n : {6, 11, 140})
+        m_sim->MainBoard().Parameters().Write(n, 1);
+    Click(1002);
+    returns.Queue([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Return); });
+    ClearRequests();
+    clock.restart();
+    Click(1008);
+    const qint64 three = clock.elapsed();
+    ASSERT_EQ(Requests().size(), 3u + 3);
+    printf("import changing 3 of 173 parameters: %lld ms from the file dialog to the closing message\n", three);
 }
 
 namespace {
@@ -623,15 +711,16 @@ QByteArray Records(int first, int count)
     return CParamFile::Encode(records);
 }
 
-// A file the technician may pick for import, and what the import does with
-// it: the number of records written, or the start of the message that names
-// the file and the reason nothing was written.
-struct BadFile
+// A file the technician may pick for import: what its review warns of, or
+// the start of the message that refuses it, and how many records the import
+// writes when the technician then writes the whole file (0: Escape instead).
+struct OddFile
 {
     const char* name;
     std::function<void(const QString& path)> make;
-    int writes;
     const char* refusal;
+    QStringList warnings; // the start of each warning
+    int writes;
 };
 
 // Readable by everyone unless other permissions are given.
@@ -645,71 +734,153 @@ void WriteFile(const QString& path, const QByteArray& bytes,
     file.setPermissions(permissions);
 }
 
-const BadFile kBadFiles[] = {
-    {"empty", [](const QString& path) { WriteFile(path, {}); }, 0, "无法导入参数文件"},
-    {"shorter than a record", [](const QString& path) { WriteFile(path, Records(0, 1).left(3)); }, 0,
-     "无法导入参数文件"},
-    {"a few records", [](const QString& path) { WriteFile(path, Records(0, 10)); }, 10, nullptr},
-    {"not a multiple of 4 bytes", [](const QString& path) { WriteFile(path, Records(0, 10) + "\x01\x00"); }, 10,
-     nullptr},
-    {"longer than the list", [](const QString& path) { WriteFile(path, Records(0, 250)); }, -1, nullptr},
-    {"foreign bytes", [](const QString& path) { WriteFile(path, "Parameter set of 2024-05-01\r\nF0=1\r\n"); }, 0,
-     "无法导入参数文件"},
-    {"records out of step", [](const QString& path) { WriteFile(path, Records(0, 60).remove(100, 1)); }, 0,
-     "无法导入参数文件"},
-    {"a directory", [](const QString& path) { QDir().mkpath(path); }, 0, "无法打开参数文件"},
-    {"unreadable", [](const QString& path) { WriteFile(path, Records(0, 10), QFile::WriteOwner); }, 0,
-     "无法打开参数文件"},
+const QString kCount = "文件有 %1 条记录，本页有 79 个参数";
+const QString kCut = "文件在一条记录中间结束";
+const QString kReserved = "记录的保留字节不是 0";
+const QString kBeyond = "文件中的 F79、";
+
+const OddFile kOddFiles[] = {
+    {"empty", [](const QString& path) { WriteFile(path, {}); }, "无法导入参数文件", {}, 0},
+    {"shorter than a record", [](const QString& path) { WriteFile(path, Records(0, 1).left(3)); }, "无法导入参数文件",
+     {}, 0},
+    {"a few records", [](const QString& path) { WriteFile(path, Records(0, 10)); }, nullptr, {kCount.arg(10)}, 10},
+    {"not a multiple of 4 bytes", [](const QString& path) { WriteFile(path, Records(0, 10) + "\x01\x00"); }, nullptr,
+     {kCount.arg(10), kCut}, 10},
+    {"longer than the list", [](const QString& path) { WriteFile(path, Records(0, 250)); }, nullptr,
+     {kCount.arg(250), kBeyond}, 79},
+    {"foreign bytes", [](const QString& path) { WriteFile(path, "Parameter set of 2024-05-01\r\nF0=1\r\n"); },
+     nullptr, {kCount.arg(8), kCut, "第1条、第2条", "文件中的 F80、"}, 0},
+    {"records out of step", [](const QString& path) { WriteFile(path, Records(0, 60).remove(100, 1)); }, nullptr,
+     {kCount.arg(59), kCut, "第26条、"}, 0},
+    {"a directory", [](const QString& path) { QDir().mkpath(path); }, "无法打开参数文件", {}, 0},
+    {"unreadable", [](const QString& path) { WriteFile(path, Records(0, 10), QFile::WriteOwner); },
+     "无法打开参数文件", {}, 0},
 };
 
 } // namespace
 
-// Whatever file is picked, the controller gets whole records of a parameter
-// file or nothing; a file that is refused leaves the list as it was and its
-// message names the file and the reason. (The files that are written go to
-// the door machine page only: the import is the same on both pages, and its
-// list is read again faster.)
-TEST_F(ParamPageTest, ImportOfABadFileWritesWholeRecordsOrNothingAndSaysWhy)
+// Whatever file is picked, nothing is written before the technician has seen
+// what in it does not fit the page: another page's or generation's record
+// count, a cut-off record, odd reserved bytes, parameters the page does not
+// have. The whole-file import then writes as far as the list reaches; a file
+// that cannot be read at all is refused with the file and the reason.
+TEST_F(ParamPageTest, ImportOfAnOddFileIsReviewedWithWarningsOrRefusedWithTheReason)
 {
-    for (const bool door : {false, true}) {
-        CParamListPage& page = door ? static_cast<CParamListPage&>(DoorPage()) : LiftPage();
-        const int rows = door ? 79 : 173;
-        page.GiveFocus();
-        ASSERT_EQ(RowCount(List()), rows);
-        m_answer = AcknowledgeWrites;
-        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                                | QFile::ExeOther);
-        for (const BadFile& bad : kBadFiles) {
-            if (!door && !bad.refusal)
-                continue;
-            const QString path = TempPath(QString("%1 %2.F").arg(door).arg(bad.name));
-            bad.make(path);
-            CFileChooser chooser(path);
-            m_boxes.Clear();
-            ClearRequests();
-            {
-                const CUnprivilegedFileAccess user;
-                Click(1008);
-            }
-            std::vector<std::string> writes;
-            for (const std::string& request : Requests())
-                if (request.substr(3, 2) == "F5")
-                    writes.push_back(request);
-            const int expected = bad.writes < 0 ? rows : bad.writes;
-            ASSERT_EQ(writes.size(), size_t(expected)) << bad.name;
-            for (int n = 0; n < expected; ++n)
-                EXPECT_EQ(writes[n], WriteRequest(n, 2000 + n)) << bad.name << " F" << n;
-            if (bad.refusal) {
-                ASSERT_EQ(m_boxes.Count(), 1) << bad.name;
-                EXPECT_TRUE(m_boxes.Texts()[0].startsWith(QString("%1 %2：").arg(bad.refusal, path)))
-                    << bad.name << ": " << m_boxes.Texts()[0].toStdString();
-                EXPECT_TRUE(Requests().empty()) << bad.name;
-            } else {
-                EXPECT_EQ(m_boxes.Count(), 0) << bad.name << ": " << m_boxes.Texts().join("\n").toStdString();
-            }
-            EXPECT_EQ(RowCount(List()), rows) << bad.name << ": the list is kept or read again";
+    DoorPage().GiveFocus();
+    ASSERT_EQ(RowCount(List()), 79);
+    m_answer = AcknowledgeWrites;
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                            | QFile::ExeOther);
+    for (const OddFile& odd : kOddFiles) {
+        const QString path = TempPath(QString("%1.F").arg(odd.name));
+        odd.make(path);
+        CFileChooser chooser(path);
+        CModalActions dialogs;
+        QStringList warnings;
+        dialogs.Queue([&](QWidget* dialog) {
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
+                if (label->text().startsWith("⚠ "))
+                    warnings << label->text().mid(2);
+            if (odd.writes > 0)
+                WriteWholeFile(dialog);
+            else
+                QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        m_boxes.Clear();
+        ClearRequests();
+        {
+            const CUnprivilegedFileAccess user;
+            Click(1008);
         }
+        std::vector<std::string> writes;
+        for (const std::string& request : Requests())
+            if (request.substr(3, 2) == "F5")
+                writes.push_back(request);
+        ASSERT_EQ(writes.size(), size_t(odd.writes)) << odd.name;
+        for (int n = 0; n < odd.writes; ++n)
+            EXPECT_EQ(writes[n], WriteRequest(n, 2000 + n)) << odd.name << " F" << n;
+        ASSERT_EQ(warnings.size(), odd.warnings.size()) << odd.name << ": " << warnings.join("\n").toStdString();
+        for (int i = 0; i < warnings.size(); ++i)
+            EXPECT_TRUE(warnings[i].contains(odd.warnings[i]))
+                << odd.name << ": " << warnings[i].toStdString();
+        if (odd.refusal) {
+            ASSERT_EQ(m_boxes.Count(), 1) << odd.name;
+            EXPECT_TRUE(m_boxes.Texts()[0].startsWith(QString("%1 %2：").arg(odd.refusal, path)))
+                << odd.name << ": " << m_boxes.Texts()[0].toStdString();
+            EXPECT_EQ(dialogs.Pending(), 1) << odd.name << ": no review of a file that cannot be read";
+            dialogs.DropPending();
+        }
+        EXPECT_EQ(dialogs.Pending(), 0) << odd.name;
+        EXPECT_EQ(RowCount(List()), 79) << odd.name << ": the list is kept or read again";
     }
+}
+
+// A click or key press on the page while a read holds the port is dropped,
+// not acted on when the read ends.
+TEST_F(ParamPageTest, InputDuringAReadIsDroppedNotReplayed)
+{
+    CDoorParamPage& page = DoorPage();
+    CModalActions dialogs;
+    dialogs.Queue(EnterValue("1"));
+    QTimer::singleShot(CTimeScale::Ms(500), [&] {
+        QTest::mouseClick(Control<QPushButton>(&page, 1004), Qt::LeftButton);
+        QTest::keyClick(Control<QPushButton>(&page, 1002), Qt::Key_Space);
+    });
+    page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 79);
+    ClearRequests();
+    ClickRow(3);
+    QTest::qWait(50);
+    EXPECT_EQ(m_boxes.Count(), 0) << "no reset question";
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(3, 1), ReadRequest(3)})) << "no second read";
+}
+
+// A list the controller did not fill is no backup: saving it asks first,
+// naming how many parameters were read. A file in a folder the user may not
+// add files to is written in place. Comparing shows the review without a way
+// to write.
+TEST_F(ParamPageTest, SavingAnIncompleteListAsksFirstAndComparingNeverWrites)
+{
+    CDoorParamPage& page = DoorPage();
+    m_answer = [](const std::string& request) -> std::optional<std::string> {
+        return IsRead(request, 10) ? std::optional<std::string>(CSimReply('A', '6').Frame()) : std::nullopt;
+    };
+    page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 78);
+    const QString path = TempPath("door.F");
+    WriteFile(path, Records(0, 3));
+    CFileChooser chooser(path);
+    m_boxes.SetAnswer(IDNO);
+    Click(1035);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"只读出了 79 个参数中的 78 个，保存的文件将不完整，不能作为完整的参数备份。\n仍要保存吗？"});
+    EXPECT_EQ(chooser.Count(), 0);
+    EXPECT_EQ(QFile(path).size(), 12);
+
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
+    m_boxes.SetAnswer(IDYES);
+    {
+        const CUnprivilegedFileAccess user;
+        Click(1035);
+    }
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(QFile(path).size(), 78 * 4) << m_boxes.Texts().join("\n").toStdString();
+
+    QStringList enabled;
+    CModalActions dialogs;
+    dialogs.Queue([&](QWidget* dialog) {
+        for (const char* name : {CParamReviewDlg::kWriteCheckedName, CParamReviewDlg::kWriteAllName})
+            enabled << QString::number(dialog->findChild<QAbstractButton*>(name)->isEnabled());
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    m_answer = nullptr;
+    ClearRequests();
+    List()->actions().constFirst()->trigger();
+    EXPECT_EQ(enabled, (QStringList{"0", "0"}));
+    EXPECT_EQ(dialogs.Pending(), 0);
+    for (const std::string& request : Requests())
+        EXPECT_NE(request.substr(3, 2), "F5");
+    EXPECT_EQ(RowCount(List()), 79) << "an incomplete list is read again before comparing";
 }
 
 // An import cut off by a refused record says how far it got: the records
@@ -726,6 +897,8 @@ TEST_F(ParamPageTest, ImportStoppedMidwayTellsHowManyRecordsWentIn)
         return AcknowledgeWrites(request);
     };
     ClearRequests();
+    CModalActions dialogs;
+    dialogs.Queue(WriteWholeFile);
     Click(1008);
     ASSERT_EQ(m_boxes.Count(), 1);
     EXPECT_EQ(m_boxes.Texts()[0], "写F46参数失败");
@@ -775,6 +948,7 @@ TEST_F(ParamPageTest, MisbehavingControllerLeavesOnlyGoodValuesAndRecovers)
             board.Write(3, f3);
             m_boxes.Clear();
             if (door) {
+                dialogs.Queue(WriteWholeFile);
                 Click(1008);
                 const QStringList writeFailures = m_boxes.Texts().filter("参数失败");
                 EXPECT_EQ(writeFailures, misbehaviour.writesUnconfirmed ? QStringList{"写F0参数失败"} : QStringList())

@@ -1,19 +1,20 @@
-// A parameter file (".F") imported into a list of a given length, read from
-// disk and decoded from its bytes, and the same bytes as the text of a value
-// cell. The import refuses a file that this program could not have saved,
-// and takes every whole record of any other up to the list's length, none
-// beyond the list or the file and none lost; the records survive being saved
-// again; a value text always stands for a 16-bit value.
+// A parameter file (".F") read from disk and decoded from its bytes, and the
+// same bytes as the text of the value entry dialog. Every whole record is
+// read, none lost and none made up, each with its reserved byte judged and
+// the piece shorter than a record counted; only a file without a whole record
+// is refused; the records survive being saved again. A value text is taken
+// only when it stands for a value within the parameter's range.
 //
-// Input: the first byte is the list's row count, the rest the file.
+// Input: the first byte selects the range (odd: one-byte parameter), the rest
+// is the file.
 
+#include "dialogs/ValueDlg.h"
 #include "params/ParamFile.h"
 #include "tests/fuzz/FuzzHarness.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,46 +35,45 @@ QString WriteFile(const QByteArray& bytes)
     return path;
 }
 
-// A file this program could have saved, as far as the list reaches: at least
-// one whole record, and a 0 in the reserved byte of every whole one. Only such
-// a file is imported.
-bool IsParamFile(const QByteArray& bytes)
+void CheckImport(const QByteArray& bytes)
 {
-    const qsizetype records = bytes.size() / CParamFile::kRecordSize;
-    for (qsizetype record = 0; record < records; ++record)
-        if (bytes[record * CParamFile::kRecordSize + 1] != '\0')
-            return false;
-    return records > 0;
-}
-
-void CheckImport(const QByteArray& bytes, int rows)
-{
-    const std::vector<ParamRecord> decoded = CParamFile::Decode(bytes, rows);
-    const size_t whole = std::min<size_t>(rows, bytes.size() / CParamFile::kRecordSize);
-    Require(decoded.size() == whole, "records decoded: " + std::to_string(decoded.size()) + " of " + std::to_string(whole));
-    for (const ParamRecord& record : decoded)
+    const ParamFileContents decoded = CParamFile::Decode(bytes);
+    const size_t whole = bytes.size() / CParamFile::kRecordSize;
+    Require(decoded.records.size() == whole, "records decoded: " + std::to_string(decoded.records.size()) + " of " + std::to_string(whole));
+    Require(decoded.trailingBytes == bytes.size() % CParamFile::kRecordSize, "the piece after the last record");
+    size_t odd = 0;
+    for (size_t record = 0; record < whole; ++record) {
+        const bool reserved = bytes[record * CParamFile::kRecordSize + 1] != '\0';
+        const bool named = odd < decoded.oddReserved.size() && decoded.oddReserved[odd] == static_cast<int>(record);
+        Require(reserved == named, "a record's reserved byte judged wrongly");
+        odd += named;
+    }
+    Require(odd == decoded.oddReserved.size(), "odd records named that are none");
+    for (const ParamRecord& record : decoded.records)
         Require(record.number >= 0 && record.number <= 0xFF && record.value >= 0 && record.value <= 0xFFFF,
                 "a record beyond its byte and word");
-    Require(CParamFile::Decode(CParamFile::Encode(decoded), rows) == decoded, "records change when saved again");
+    Require(CParamFile::Decode(CParamFile::Encode(decoded.records)).records == decoded.records,
+            "records change when saved again");
 
-    std::vector<ParamRecord> loaded;
+    ParamFileContents loaded;
     QString error;
-    const bool loads = CParamFile::Load(WriteFile(bytes), rows, loaded, error);
-    Require(loads == IsParamFile(bytes.left(qsizetype{rows} * CParamFile::kRecordSize)), "a file is loaded or refused against its records: " + error.toStdString());
-    Require(loads ? loaded == decoded : loaded.empty() && !error.isEmpty(),
+    const bool loads = CParamFile::Load(WriteFile(bytes), loaded, error);
+    Require(loads == (whole > 0), "a file is loaded or refused against its records: " + error.toStdString());
+    Require(loads ? loaded.records == decoded.records : loaded.records.empty() && !error.isEmpty(),
             loads ? "the file on disk loads other records than its bytes decode to" : "a refused file gives records or no reason");
 }
 
-void CheckValueText(const QByteArray& bytes)
+void CheckValueText(const QByteArray& bytes, int most)
 {
     for (const QString& text : {QString::fromUtf8(bytes), QString::fromLatin1(bytes)}) {
-        const int value = ParamValueOfText(text);
-        Require(value >= 0 && value <= 0xFFFF, "a value text beyond 16 bits: " + std::to_string(value));
+        const std::optional<int> value = CValueDlg::ParseValue(text, most);
+        Require(!value || (*value >= 0 && *value <= most), "a value beyond the range: " + std::to_string(value.value_or(-1)));
+        Require(!value || CValueDlg::ParseValue(QString::number(*value), most) == value, "a value reads back as another");
     }
     if (bytes.size() >= 2) {
-        // What the list shows of a value is read back as that value.
-        const int shown = static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8;
-        Require(ParamValueOfText(QString::number(shown)) == shown, "a shown value reads back as another");
+        // Every value within the range is taken as it is shown.
+        const int shown = (static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8) & most;
+        Require(CValueDlg::ParseValue(QString::number(shown), most) == shown, "a shown value reads back as another");
     }
 }
 
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const QByteArray bytes(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
-    CheckImport(bytes, data[0]);
-    CheckValueText(bytes);
+    CheckImport(bytes);
+    CheckValueText(bytes, data[0] % 2 ? 0xFF : 0xFFFF);
     return 0;
 }

@@ -42,7 +42,8 @@ std::string Snapshot(const CParamListPage& page, const CParamCatalogue& catalogu
         previous = n;
         const CFrameBuffer reply = AsRead(LastReplyTo(line.Exchanges(), RequestStart(std::string("A5") + HexByte(n))));
         Require(reply.IsValidFrame() && reply.Letter1() == 'A' && reply.Letter2() == '5'
-                    && reply.Carries(CParamListPage::kValuePos, CParamListPage::kValueDigits),
+                    && reply.Carries(CParamListPage::kValuePos, catalogue.IsOneByte(n) ? CParamListPage::kOneByteDigits
+                                                                                       : CParamListPage::kValueDigits),
                 "a row from a reply that does not carry its value: " + std::string(reply.Data()));
         bool number = false;
         const int value = RowText(list, row, kValueColumn).toInt(&number, 10);
