@@ -10,6 +10,7 @@
 #include "tests/MessageBoxRecorder.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 #include <algorithm>
 #include <atomic>
@@ -125,7 +126,27 @@ TEST_F(GeneralPageTest, RepliesAreCutToTheirItemsAndDecodedFromGbk)
     // A clock reply without twelve digits leaves the clock as it was.
     ReadWith({{'9', Reply('9', "0506")}});
     EXPECT_EQ(Field(kClock), "25-01-01 08:00:00");
+    // Bytes the same read brought after the frame (the start of a fault
+    // report) are no part of the item.
+    ReadWith({{'2', Reply('2', "12") + "\x02" "FFE1"}, {'7', Reply('7', "555") + "\x02" "FFE1"}});
+    EXPECT_EQ(Field(kId), "12");
+    EXPECT_EQ(Field(kPhone), "555");
     EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// The ID edit takes as much as the controller keeps: 9 GBK bytes, so four
+// Chinese characters and one more ASCII one.
+TEST_F(GeneralPageTest, IdEditTakesNineGbkBytes)
+{
+    ShowPage();
+    auto* edit = Control<QLineEdit>(Page(), kId);
+    edit->clear();
+    for (const QChar typed : QString("电梯一二三四12"))
+        edit->insert(typed);
+    EXPECT_EQ(edit->text(), "电梯一二1");
+    edit->clear();
+    edit->insert("电梯一二三"); // pasted whole or not at all
+    EXPECT_EQ(edit->text(), "");
 }
 
 TEST_F(GeneralPageTest, ProgramNameFailingTwiceStopsTheReadWithOneMessageAndNoClock)
@@ -180,6 +201,13 @@ TEST_F(GeneralPageTest, SettingIdTelephoneAndResettingRunCountSendTheirFramesAnd
 {
     m_boxes.SetAnswer(IDYES);
     ShowPage();
+    // The clock's poll is stopped while the telephone number is set: a late
+    // tick's A9 reply would be taken for the answer to F2.
+    QStringList ticking;
+    m_boxes.SetOnShow([&](const MessageBoxCall& call) {
+        if (call.text.startsWith("电话号码"))
+            ticking << QString::number(Page()->IsTimer1Active());
+    });
     ClearRequests();
     DialogDriver::Type(Page(), kId, "A12");
     Click(1002);
@@ -211,6 +239,7 @@ TEST_F(GeneralPageTest, SettingIdTelephoneAndResettingRunCountSendTheirFramesAnd
     Click(1004);
     const QString ask = "复位将把控制器的运行次数清零。\n确定要复位吗？";
     EXPECT_EQ(m_boxes.Texts(), (QStringList{"电话号码修改成功", ask, "电话号码修改失败", "电话号码修改失败"}));
+    EXPECT_EQ(ticking, (QStringList{"0", "0", "0"}));
 
     m_boxes.SetAnswer(IDNO);
     ClearRequests();

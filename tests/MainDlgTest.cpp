@@ -335,6 +335,11 @@ TEST_F(MainDlgTest, KeyboardSwitchesPagesThroughTheSameSwitch)
     QTest::keyClick(&dialog, Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(tab->m_curPage, 6) << "wraps round to the door machine page";
     EXPECT_EQ(peer.Baud(), 38400) << "with the port switch a click makes";
+
+    // Escape belongs to the dialogs: on the main window it closes nothing.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 } // namespace
