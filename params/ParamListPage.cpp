@@ -82,9 +82,9 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     onClick(kRefreshButtonId, &CParamListPage::OnRefreshButton);
     onClick(kResetButtonId, &CParamListPage::OnResetButton);
     onClick(kSaveButtonId, &CParamListPage::OnSaveButton);
-    onClick(kImportButtonId, &CParamListPage::OnImportButton);
+    connect(Control<QPushButton>(this, kImportButtonId), &QPushButton::clicked, this, [this] { ReviewFile(true); });
     auto* compare = new QAction("与参数文件比较(&C)...", m_list);
-    connect(compare, &QAction::triggered, this, &CParamListPage::OnCompareAction);
+    connect(compare, &QAction::triggered, this, [this] { ReviewFile(false); });
     m_list->addAction(compare);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
@@ -252,31 +252,22 @@ bool CParamListPage::LoadForReview(const QString& path, ParamFileContents& conte
 }
 
 // The file is compared with what the controller holds; only what the
-// technician then chooses is written.
-void CParamListPage::OnImportButton()
+// technician then chooses is written. To compare, the review only shows.
+void CParamListPage::ReviewFile(bool mayWrite)
 {
     const QString path = ChooseFile(false);
     ParamFileContents contents;
     if (path.isEmpty() || !LoadForReview(path, contents))
         return;
     const CParamComparison comparison(contents, m_set);
-    CParamReviewDlg review(comparison, m_set, path, CParamReviewDlg::Mode::Import, this);
+    using Mode = CParamReviewDlg::Mode;
+    CParamReviewDlg review(comparison, m_set, path, mayWrite ? Mode::Import : Mode::Compare, this);
     review.exec();
     switch (review.Chosen()) {
     case CParamReviewDlg::Choice::Nothing: return;
     case CParamReviewDlg::Choice::Checked: return ImportChecked(review.Checked());
     case CParamReviewDlg::Choice::WholeFile: return ImportWholeFile(contents, path);
     }
-}
-
-void CParamListPage::OnCompareAction()
-{
-    const QString path = ChooseFile(false);
-    ParamFileContents contents;
-    if (path.isEmpty() || !LoadForReview(path, contents))
-        return;
-    const CParamComparison comparison(contents, m_set);
-    CParamReviewDlg(comparison, m_set, path, CParamReviewDlg::Mode::Compare, this).exec();
 }
 
 // Writes the file's records in file order, as many as the list has rows, and

@@ -91,8 +91,8 @@ private:
     void OnResetButton();
     QString ChooseFile(bool save);
     void OnSaveButton();
-    void OnImportButton();
-    void OnCompareAction();
+    // Import (mayWrite) or compare: the chosen file against the parameter set.
+    void ReviewFile(bool mayWrite);
     // Reads the file at path and makes sure the list is read; false (after
     // saying why) when there is nothing to compare.
     bool LoadForReview(const QString& path, ParamFileContents& contents);

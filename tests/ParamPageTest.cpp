@@ -640,6 +640,8 @@ TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
     qint64 opened = 0;
     dialogs.Queue([&](QWidget* dialog) {
         opened = clock.elapsed();
+        if (qEnvironmentVariableIsSet("VELOR_REVIEW_PICTURE"))
+            dialog->grab().save(qEnvironmentVariable("VELOR_REVIEW_PICTURE"));
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     Click(1002);
