@@ -46,7 +46,7 @@ CParamReviewDlg::CParamReviewDlg(const CParamComparison& comparison, const CPara
     layout->addWidget(m_list, 1);
     FillList(set);
     AddButtons(mode);
-    resize(600, 480);
+    resize(720, 520);
 }
 
 void CParamReviewDlg::FillList(const CParamSet& set)
