@@ -1,6 +1,8 @@
 # Installs the build in BUILD_DIR into a fresh temporary prefix and checks what
 # a desktop needs: both programs, the desktop entry (valid, starting the
-# installed program, naming an installed icon) and the icon.
+# installed program, naming an installed icon), the icon (scalable, and each
+# PNG as large as its hicolor folder says), the udev rule for ModemManager,
+# and the copyright and gzip'd changelog.
 # Run as: cmake -DBUILD_DIR=<build folder> -P InstallCheck.cmake
 set(prefix "${BUILD_DIR}/install-check")
 file(REMOVE_RECURSE "${prefix}")
@@ -37,9 +39,45 @@ string(REGEX REPLACE "^Icon=" "" iconName "${iconLine}")
 if(NOT EXISTS "${prefix}/bin/${execName}")
   message(FATAL_ERROR "the desktop entry starts '${execName}', which is not installed")
 endif()
-file(GLOB icons "${prefix}/share/icons/hicolor/*/apps/${iconName}.png")
-if(NOT icons)
-  message(FATAL_ERROR "the desktop entry names icon '${iconName}', which is not installed")
+set(hicolor "${prefix}/share/icons/hicolor")
+if(NOT EXISTS "${hicolor}/scalable/apps/${iconName}.svg")
+  message(FATAL_ERROR "the desktop entry names icon '${iconName}', which has no scalable/apps/${iconName}.svg")
+endif()
+foreach(size 32 48 128 256)
+  set(icon "${hicolor}/${size}x${size}/apps/${iconName}.png")
+  if(NOT EXISTS "${icon}")
+    message(FATAL_ERROR "icon '${iconName}' is not installed at ${size}x${size}")
+  endif()
+  # A PNG's width and height are the two big-endian words at byte 16.
+  file(READ "${icon}" header OFFSET 16 LIMIT 8 HEX)
+  string(SUBSTRING "${header}" 0 8 widthHex)
+  string(SUBSTRING "${header}" 8 8 heightHex)
+  math(EXPR width "0x${widthHex}")
+  math(EXPR height "0x${heightHex}")
+  if(NOT width EQUAL size OR NOT height EQUAL size)
+    message(FATAL_ERROR "${size}x${size}/apps/${iconName}.png is ${width}x${height}")
+  endif()
+endforeach()
+
+set(rule "${prefix}/lib/udev/rules.d/70-velor-serial.rules")
+if(NOT EXISTS "${rule}")
+  message(FATAL_ERROR "not installed: lib/udev/rules.d/70-velor-serial.rules")
+endif()
+file(STRINGS "${rule}" ignored REGEX "ENV\\{ID_MM_DEVICE_IGNORE\\}=\"1\"")
+if(NOT ignored)
+  message(FATAL_ERROR "the udev rule does not set ID_MM_DEVICE_IGNORE")
+endif()
+
+set(doc "${prefix}/share/doc/velor")
+if(NOT EXISTS "${doc}/copyright")
+  message(FATAL_ERROR "not installed: share/doc/velor/copyright")
+endif()
+if(NOT EXISTS "${doc}/changelog.gz")
+  message(FATAL_ERROR "not installed: share/doc/velor/changelog.gz")
+endif()
+file(READ "${doc}/changelog.gz" magic LIMIT 2 HEX)
+if(NOT magic STREQUAL "1f8b")
+  message(FATAL_ERROR "share/doc/velor/changelog.gz is not gzip'd")
 endif()
 file(STRINGS "${entry}" chineseName REGEX "^Name\\[zh_CN\\]=")
 if(NOT chineseName)
