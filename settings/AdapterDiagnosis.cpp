@@ -147,11 +147,12 @@ void CAdapterDiagnosis::CheckModemManager(std::vector<AdapterFinding>& findings)
 {
     if (!Running("ModemManager") || !RuleInForce(kRuleName).isEmpty())
         return;
-    findings.push_back({"ModemManager 在运行",
-                        QString("ModemManager 正在运行，velor 的 udev 规则 %1 没有安装。").arg(kRuleName)
-                            + "ModemManager 会向新插入的串口发送 AT 命令，控制器不应收到这些命令。"
-                        "请安装 velor 的软件包（或 sudo cmake --install），规则随之装上；"
-                        "或者停止它：sudo systemctl stop ModemManager。然后重新插入适配器。"});
+    const QString detail = QString("ModemManager 正在运行，velor 的 udev 规则 %1 没有安装。"
+                                   "ModemManager 会向新插入的串口发送 AT 命令，控制器不应收到这些命令。"
+                                   "请安装 velor 的软件包（或 sudo cmake --install），规则随之装上；"
+                                   "或者停止它：sudo systemctl stop ModemManager。然后重新插入适配器。")
+                               .arg(kRuleName);
+    findings.push_back({"ModemManager 在运行", detail});
 }
 
 // A process whose name (/proc/<pid>/comm) is program.

@@ -15,7 +15,7 @@ struct AdapterFinding
 
 // A USB serial adapter the tool knows by its USB ids, with the kernel driver
 // that makes it a serial device. The udev rule res/70-velor-serial.rules
-// names the same adapters.
+// names each of them (and a few more that the cdc_acm driver serves).
 struct KnownAdapter
 {
     const char* vendor;  // idVendor as /sys shows it, four hex digits
