@@ -1,6 +1,6 @@
-# Installing velor: the tool and the simulated controller, the desktop entry,
-# the icon, the udev rule that keeps ModemManager away from USB serial
-# adapters, and the package's copyright and changelog. `cpack -G DEB` in the
+# Installing velor: the tool and the simulated controller with their manual
+# pages, the desktop entry, the icon, the udev rule that keeps ModemManager
+# away from USB serial adapters, and the package's copyright and changelog. `cpack -G DEB` in the
 # build folder packs the same files into a .deb that depends on the Debian
 # packages the tool needs at run time (tools/package-check builds it and runs
 # lintian on it).
@@ -27,16 +27,26 @@ endforeach()
 # /etc/udev/rules.d).
 install(FILES ${velor_res}/70-velor-serial.rules DESTINATION lib/udev/rules.d)
 
-# Debian's place for a package's copyright and its changelog, compressed
-# without a time stamp so the package builds the same each time.
+# Debian's place for a package's copyright and its changelog, and the manual
+# pages; the changelog and the pages compressed without a time stamp, so the
+# package builds the same each time.
 find_program(GZIP_PROGRAM gzip REQUIRED)
-set(velor_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
-add_custom_command(OUTPUT ${velor_changelog}
-                   COMMAND ${CMAKE_COMMAND} -E copy ${velor_res}/package/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog
-                   COMMAND ${GZIP_PROGRAM} -9nf ${CMAKE_CURRENT_BINARY_DIR}/changelog
-                   DEPENDS ${velor_res}/package/changelog VERBATIM)
-add_custom_target(velor_changelog ALL DEPENDS ${velor_changelog})
-install(FILES ${velor_res}/package/copyright ${velor_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+set(velor_gzipped)
+function(velor_gzip name)
+  set(copy ${CMAKE_CURRENT_BINARY_DIR}/package/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+                     COMMAND ${CMAKE_COMMAND} -E copy ${velor_res}/package/${name} ${copy}
+                     COMMAND ${GZIP_PROGRAM} -9nf ${copy}
+                     DEPENDS ${velor_res}/package/${name} VERBATIM)
+  set(velor_gzipped ${velor_gzipped} ${copy}.gz PARENT_SCOPE)
+endfunction()
+foreach(name changelog velor.1 velor-sim.1)
+  velor_gzip(${name})
+endforeach()
+add_custom_target(velor_package_files ALL DEPENDS ${velor_gzipped})
+set(velor_package ${CMAKE_CURRENT_BINARY_DIR}/package)
+install(FILES ${velor_res}/package/copyright ${velor_package}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${velor_package}/velor.1.gz ${velor_package}/velor-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME velor)
 set(CPACK_PACKAGE_VERSION 1.0.0)

@@ -1,5 +1,5 @@
 # Installs the build in BUILD_DIR into a fresh temporary prefix and checks what
-# a desktop needs: both programs, the desktop entry (valid, starting the
+# a desktop needs: both programs with their manual pages, the desktop entry (valid, starting the
 # installed program, naming an installed icon), the icon (scalable, and each
 # PNG as large as its hicolor folder says), the udev rule for ModemManager,
 # and the copyright and gzip'd changelog.
@@ -20,6 +20,7 @@ endfunction()
 
 foreach(program velor velor-sim)
   require_installed(bin/${program})
+  require_installed(share/man/man1/${program}.1.gz)
   execute_process(COMMAND test -x "${prefix}/bin/${program}" RESULT_VARIABLE notExecutable)
   if(notExecutable)
     message(FATAL_ERROR "not executable: bin/${program}")
