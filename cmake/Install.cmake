@@ -1,9 +1,9 @@
 # Installing velor: the tool and the simulated controller with their manual
 # pages, the desktop entry, the icon, the udev rule that keeps ModemManager
-# away from USB serial adapters, and the package's copyright and changelog. `cpack -G DEB` in the
-# build folder packs the same files into a .deb that depends on the Debian
-# packages the tool needs at run time (tools/package-check builds it and runs
-# lintian on it).
+# away from USB serial adapters, and the package's copyright and changelog.
+# `cpack -G DEB` in the build folder packs the same files into a .deb that
+# depends on the Debian packages the tool needs at run time (tools/package-check
+# builds it and runs lintian on it).
 include(GNUInstallDirs)
 # Folders with Debian's usual modes whatever the builder's umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -31,9 +31,10 @@ install(FILES ${velor_res}/70-velor-serial.rules DESTINATION lib/udev/rules.d)
 # pages; the changelog and the pages compressed without a time stamp, so the
 # package builds the same each time.
 find_program(GZIP_PROGRAM gzip REQUIRED)
+set(velor_package ${CMAKE_CURRENT_BINARY_DIR}/package)
 set(velor_gzipped)
 function(velor_gzip name)
-  set(copy ${CMAKE_CURRENT_BINARY_DIR}/package/${name})
+  set(copy ${velor_package}/${name})
   add_custom_command(OUTPUT ${copy}.gz
                      COMMAND ${CMAKE_COMMAND} -E copy ${velor_res}/package/${name} ${copy}
                      COMMAND ${GZIP_PROGRAM} -9nf ${copy}
@@ -44,11 +45,11 @@ foreach(name changelog velor.1 velor-sim.1)
   velor_gzip(${name})
 endforeach()
 add_custom_target(velor_package_files ALL DEPENDS ${velor_gzipped})
-set(velor_package ${CMAKE_CURRENT_BINARY_DIR}/package)
 install(FILES ${velor_res}/package/copyright ${velor_package}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${velor_package}/velor.1.gz ${velor_package}/velor-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME velor)
+# The newest entry of res/package/changelog names this version.
 set(CPACK_PACKAGE_VERSION 1.0.0)
 set(CPACK_PACKAGE_CONTACT "velor maintainers <velor-maintainers@users.noreply.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Commissioning and diagnostic tool for an elevator controller")
