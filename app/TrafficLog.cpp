@@ -66,9 +66,8 @@ int CTrafficLog::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString CTrafficLog::Text(int row, int column) const
+QString CTrafficLog::EntryText(const TrafficEntry& entry, int column)
 {
-    const TrafficEntry& entry = m_entries[row];
     switch (column) {
     case TimeColumn: return QDateTime::fromMSecsSinceEpoch(entry.time).toString("HH:mm:ss.zzz");
     case DirectionColumn: return entry.sent ? "发送 →" : "接收 ←";
@@ -79,11 +78,11 @@ QString CTrafficLog::Text(int row, int column) const
     }
 }
 
-QString CTrafficLog::RowText(int row) const
+QString CTrafficLog::LineText(const TrafficEntry& entry)
 {
     QStringList columns;
     for (int column = 0; column < ColumnCount; ++column)
-        columns << Text(row, column);
+        columns << EntryText(entry, column);
     return columns.join('\t');
 }
 

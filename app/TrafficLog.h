@@ -38,8 +38,11 @@ public:
     const TrafficEntry& Entry(int row) const { return m_entries[row]; }
 
     // One row as the saved text shows it: the columns separated by tabs.
-    QString RowText(int row) const;
-    QString Text(int row, int column) const;
+    QString RowText(int row) const { return LineText(m_entries[row]); }
+    QString Text(int row, int column) const { return EntryText(m_entries[row], column); }
+    // The same for a frame not in the list (the log file's lines).
+    static QString LineText(const TrafficEntry& entry);
+    static QString EntryText(const TrafficEntry& entry, int column);
     // Frames show in a fixed-width font, so their fields line up.
     static const QFont& FrameFont();
 

@@ -5,6 +5,7 @@
 #include "link/LineTap.h"
 #include "res/Resources.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -31,6 +32,7 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     , m_log(this)
     , m_view(new QTableView(this))
     , m_pause(new QPushButton("暂停", this))
+    , m_logToFile(new QCheckBox("记录到文件", this))
     , m_count(new QLabel(this))
 {
     CInputGuard::KeepLive(this); // it shows the frames of a running exchange as they go
@@ -50,6 +52,8 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     m_flushTimer.setInterval(kFlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &CTrafficWindow::Flush);
     connect(save, &QPushButton::clicked, this, &CTrafficWindow::OnSave);
+    m_logToFile->setToolTip(QString("把每一帧连同时间追加到 %1 下当天的文件（年-月-日.log），暂停时也记录").arg(CTrafficFile::Folder()));
+    connect(m_logToFile, &QCheckBox::toggled, this, &CTrafficWindow::SetFileLogging);
 
     // Rows of one fixed height keep adding and scrolling cheap at any length.
     m_view->setModel(&m_log);
@@ -75,6 +79,7 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     buttons->addWidget(m_pause);
     buttons->addWidget(clear);
     buttons->addWidget(save);
+    buttons->addWidget(m_logToFile);
     buttons->addStretch();
     buttons->addWidget(m_count);
     auto* layout = new QVBoxLayout(this);
@@ -96,6 +101,8 @@ CTrafficWindow::~CTrafficWindow()
 
 void CTrafficWindow::Record(TrafficEntry entry)
 {
+    if (m_fileLogging)
+        WriteToFile(entry);
     if (m_paused)
         return;
     m_pending.push_back(std::move(entry));
@@ -126,11 +133,36 @@ void CTrafficWindow::SetPaused(bool paused)
     UpdateCount();
 }
 
+void CTrafficWindow::SetFileLogging(bool on)
+{
+    m_fileLogging = on;
+    const QSignalBlocker blocker(m_logToFile);
+    m_logToFile->setChecked(on);
+    if (!on)
+        m_file.Close();
+    Listen(isVisible() || on);
+    UpdateCount();
+}
+
+// A file that cannot be written stops the logging and says why, once.
+void CTrafficWindow::WriteToFile(const TrafficEntry& entry)
+{
+    const QString path = m_file.CurrentPath();
+    if (!m_file.Append(entry)) {
+        SetFileLogging(false);
+        VelorMessageBox(m_file.Error(), MB_OK | MB_ICONERROR);
+    } else if (m_file.CurrentPath() != path) {
+        UpdateCount();
+    }
+}
+
 void CTrafficWindow::UpdateCount()
 {
     QString text = QString("%1 帧（最多保留 %2 帧）").arg(m_log.rowCount()).arg(CTrafficLog::kMaxRows);
     if (m_paused)
         text += "，已暂停";
+    if (m_fileLogging)
+        text += "，记录到 " + (m_file.CurrentPath().isEmpty() ? CTrafficFile::Folder() : m_file.CurrentPath());
     m_count->setText(text);
 }
 
@@ -164,9 +196,11 @@ void CTrafficWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
+// Minimizing hides the window for the window system only; it still counts as
+// shown (isVisible) and keeps listening, so the list has no gap when restored.
 void CTrafficWindow::hideEvent(QHideEvent* event)
 {
-    Listen(false);
+    Listen(isVisible() || m_fileLogging);
     QWidget::hideEvent(event);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/TrafficFile.h"
 #include "app/TrafficLog.h"
 
 #include <QTimer>
@@ -7,14 +8,17 @@
 
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTableView;
 
 // The traffic window "通讯记录": every frame on the serial line, both ways,
 // as it happens. Pause stops recording, clear empties the list, save writes
-// it to a text file. It listens to the line only while it is shown, so a
-// closed window costs nothing.
+// it to a text file. "记录到文件" (off at start) appends every frame to the
+// day's log file (CTrafficFile), paused or not. It listens to the line while
+// it is shown (minimized too) or logging to the file, so a closed window that
+// does not log costs nothing.
 class CTrafficWindow : public QWidget
 {
     Q_OBJECT
@@ -22,8 +26,9 @@ public:
     explicit CTrafficWindow(QWidget* parent = nullptr);
     ~CTrafficWindow() override;
 
-    // Lists one frame unless paused. Frames are collected and added to the
-    // list a few times a second, so a busy line costs the pages little time.
+    // Lists one frame unless paused, and appends it to the log file when
+    // logging. Frames are collected and added to the list a few times a
+    // second, so a busy line costs the pages little time.
     void Record(TrafficEntry entry);
     // Adds the collected frames now.
     void Flush();
@@ -35,6 +40,10 @@ public:
     static constexpr int kFlushMs = 200;
     bool IsPaused() const { return m_paused; }
     void SetPaused(bool paused);
+    // Starts or stops appending every frame to the log file.
+    void SetFileLogging(bool on);
+    bool IsFileLogging() const { return m_fileLogging; }
+    const CTrafficFile& File() const { return m_file; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,6 +51,7 @@ protected:
 
 private:
     void Listen(bool on);
+    void WriteToFile(const TrafficEntry& entry);
     void OnSave();
     void UpdateCount();
 
@@ -50,7 +60,10 @@ private:
     QTimer m_flushTimer;
     QTableView* m_view;
     QPushButton* m_pause;
+    QCheckBox* m_logToFile;
     QLabel* m_count;
+    CTrafficFile m_file;
     bool m_paused = false;
+    bool m_fileLogging = false;
     bool m_listening = false;
 };

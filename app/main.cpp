@@ -8,6 +8,8 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // The desktop entry velor.desktop, by which Wayland desktops find the icon.
+    QGuiApplication::setDesktopFileName("velor");
     // Qt's own texts (the message box's details button, standard dialogs) in
     // Chinese, like the rest of the user interface.
     QTranslator qtTexts;

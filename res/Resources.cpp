@@ -36,5 +36,13 @@ QPixmap LoadMaskedBitmapResource(int id)
 QIcon LoadIconResource(int id)
 {
     const QString path = QStringLiteral(":/res/icon%1.png").arg(id);
-    return QFile::exists(path) ? QIcon(path) : QIcon();
+    if (!QFile::exists(path))
+        return {};
+    QIcon icon(path);
+    // The program icon comes at the sizes the desktop's theme has too, so
+    // task switchers and large panels show it sharp.
+    if (id == 128)
+        for (int size : {48, 128, 256})
+            icon.addFile(QStringLiteral(":/res/icons/velor-%1.png").arg(size));
+    return icon;
 }

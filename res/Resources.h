@@ -16,5 +16,6 @@ QImage LoadBitmapResource(int id);
 // The same bitmap with magenta (255,0,255) turned transparent.
 QPixmap LoadMaskedBitmapResource(int id);
 
-// Icon `id` (128); a null icon for an id the program does not hold.
+// Icon `id` (128: the program icon, 32 px drawn and 48/128/256 px from
+// res/icons/velor.svg); a null icon for an id the program does not hold.
 QIcon LoadIconResource(int id);

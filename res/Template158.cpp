@@ -8,11 +8,12 @@ const QStringList kBaudRates = {"1200", "2400", "4800", "9600", "19200", "38400"
 
 // The serial settings dialog: six selectors in a group box, and the hidden
 // special code field in a second, hidden group box; below them the line that
-// chooses the serial device the port stands for, then the buttons.
+// chooses the serial device the port stands for with a note on why no USB
+// adapter shows (empty when nothing was found), then the buttons.
 DialogTemplate MakeTemplate158()
 {
     const unsigned hiddenDisabled = StyleHidden | StyleDisabled;
-    return {158, "串口设置", 220, 295, "MS Shell Dlg", 8,
+    return {158, "串口设置", 220, 323, "MS Shell Dlg", 8,
             {
                 {kStaticId, ControlKind::GroupBox, "串口设置", 18, 18, 177, 191},
                 {kStaticId, ControlKind::Static, "端口：", 30, 35, 55, 8},
@@ -33,7 +34,8 @@ DialogTemplate MakeTemplate158()
                 {1060, ControlKind::ComboDropDown, "", 87, 226, 91, 118, StyleHidden, {"0", "0", "0"}},
                 {1061, ControlKind::Static, "设备：", 18, 252, 26, 8},
                 {1062, ControlKind::ComboDropList, "", 46, 250, 149, 118},
-                {1, ControlKind::DefPushButton, "确定", 35, 274, 50, 14},
-                {2, ControlKind::Button, "取消", 127, 274, 50, 14},
+                {1063, ControlKind::Static, "", 18, 266, 177, 26},
+                {1, ControlKind::DefPushButton, "确定", 35, 302, 50, 14},
+                {2, ControlKind::Button, "取消", 127, 302, 50, 14},
             }};
 }

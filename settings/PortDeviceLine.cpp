@@ -8,9 +8,12 @@
 #include <QColor>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +60,11 @@ QString OwnDevice()
     return g_port.IsOpen() ? g_port.LastOpenDevice() : QString();
 }
 
+bool IsUsbAdapter(const SerialDevice& device)
+{
+    return device.name.startsWith("ttyUSB") || device.name.startsWith("ttyACM");
+}
+
 bool SameDevice(const QString& a, const QString& b)
 {
     const QString canonicalA = QFileInfo(a).canonicalFilePath();
@@ -65,13 +73,18 @@ bool SameDevice(const QString& a, const QString& b)
 
 } // namespace
 
-CPortDeviceLine::CPortDeviceLine(QWidget* dialog, QComboBox* portSelector, CSerialDeviceList devices)
+CPortDeviceLine::CPortDeviceLine(QWidget* dialog, QComboBox* portSelector, CSerialDeviceList devices,
+                                 CAdapterDiagnosis diagnosis)
     : QObject(dialog)
     , m_portSelector(portSelector)
     , m_selector(Control<QComboBox>(dialog, kSelectorId))
+    , m_note(Control<QLabel>(dialog, kNoteId))
     , m_devices(std::move(devices))
+    , m_diagnosis(std::move(diagnosis))
 {
     m_selector->setItemDelegate(new CWholeEntryDelegate(m_selector));
+    m_note->setTextFormat(Qt::RichText);
+    connect(m_note, &QLabel::linkActivated, this, &CPortDeviceLine::ShowDetails);
     connect(m_portSelector, &QComboBox::currentIndexChanged, this, &CPortDeviceLine::ShowCurrentDevice);
     connect(m_selector, &QComboBox::currentIndexChanged, this, &CPortDeviceLine::OnDeviceChosen);
     Scan();
@@ -87,13 +100,37 @@ void CPortDeviceLine::Scan()
     const QSignalBlocker blocker(m_selector);
     m_selector->clear();
     m_entries.clear();
-    for (const SerialDevice& device : m_devices.Scan(OwnDevice()))
+    const std::vector<SerialDevice> devices = m_devices.Scan(OwnDevice());
+    for (const SerialDevice& device : devices)
         AddEntry(device);
+    ShowDiagnosis(std::any_of(devices.begin(), devices.end(), IsUsbAdapter));
     int widest = 0;
     for (const SerialDevice& device : m_entries)
         widest = std::max(widest, m_selector->fontMetrics().horizontalAdvance(EntryText(device)));
     m_selector->view()->setMinimumWidth(widest + 2 * m_selector->fontMetrics().averageCharWidth());
     ShowCurrentDevice();
+}
+
+void CPortDeviceLine::ShowDiagnosis(bool adapterListed)
+{
+    m_findings = m_diagnosis.Diagnose(adapterListed);
+    QStringList found;
+    for (const AdapterFinding& finding : m_findings)
+        found << finding.what.toHtmlEscaped();
+    QString text = adapterListed ? QString() : "未找到 USB 串口适配器";
+    if (!found.isEmpty())
+        text += (text.isEmpty() ? "" : "：") + found.join("；") + " <a href=\"details\">详情…</a>";
+    else if (!text.isEmpty())
+        text += "。";
+    m_note->setText(text);
+}
+
+void CPortDeviceLine::ShowDetails() const
+{
+    QStringList details;
+    for (const AdapterFinding& finding : m_findings)
+        details << finding.detail;
+    VelorMessageBox(details.join("\n\n"), MB_OK | MB_ICONINFORMATION, "串口设备检查");
 }
 
 int CPortDeviceLine::AddEntry(const SerialDevice& device)

@@ -68,7 +68,7 @@ TEST(Resources, BitmapsHaveTheirGridSizesAndIconLoads)
     EXPECT_EQ(sheet.pixelColor(0, 0), kMagenta) << "the sheet's key colour";
     EXPECT_EQ(sheet.pixelColor(2 * 16 + 8, 7 * 16 + 8), kGrey) << "grey blue square";
     EXPECT_EQ(LoadBitmapResource(144).pixelColor(0, 0), QColor(Qt::black));
-    EXPECT_FALSE(LoadIconResource(128).isNull());
+    EXPECT_EQ(LoadIconResource(128).availableSizes(), QList<QSize>({{32, 32}, {48, 48}, {128, 128}, {256, 256}}));
     EXPECT_TRUE(LoadIconResource(129).isNull());
 }
 

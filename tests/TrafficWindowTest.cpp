@@ -7,9 +7,11 @@
 #include "link/LineTap.h"
 #include "settings/SettingsStore.h"
 #include "tests/MessageBoxRecorder.h"
+#include "tests/TempConfigHome.h"
 #include "tests/TestPeer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QPushButton>
@@ -93,6 +95,67 @@ TEST(TrafficWindow, PauseClearAndSave)
         if (button->text() == "清除")
             button->click();
     EXPECT_EQ(window.Log()->rowCount(), 0);
+}
+
+QStringList FileLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The log file: off at start; every frame, paused or not, appended to its
+// day's file; it keeps listening while the window is closed; a file that
+// cannot be written stops the logging with a message.
+TEST(TrafficWindow, FileLogAppendsEveryFrameToItsDaysFile)
+{
+    const CTempConfigHome dataHome("XDG_DATA_HOME");
+    CMessageBoxRecorder boxes;
+    CTrafficWindow window;
+    auto* box = window.findChild<QCheckBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked());
+    const qint64 lateEvening = QDateTime(QDate(2026, 3, 1), QTime(23, 59, 59, 900)).toMSecsSinceEpoch();
+    window.Record(Frame(lateEvening - 1000, true, "\x02" "X\x03"));
+    box->click();
+    EXPECT_TRUE(CLineTap::IsListening()) << "logging listens with the window closed";
+    window.SetPaused(true);
+    window.Record(Frame(lateEvening, true, "\x02" "A\x03"));
+    window.Record(Frame(lateEvening + 200, false, "\x02" "B\x03"));
+    box->click();
+    box->click();
+    window.Record(Frame(lateEvening + 300, false, {}));
+
+    const QString folder = dataHome.Path() + "/velor/traffic/";
+    EXPECT_EQ(FileLines(folder + "2026-03-01.log"), QStringList({"23:59:59.900\t发送 →\t9600\t\t<STX>A<ETX>"}));
+    EXPECT_EQ(FileLines(folder + "2026-03-02.log"),
+              QStringList({"00:00:00.100\t接收 ←\t9600\t\t<STX>B<ETX>", "00:00:00.200\t接收 ←\t9600\t无应答\t"}))
+        << "turned off and on again, the file is appended to";
+
+    box->click();
+    EXPECT_FALSE(CLineTap::IsListening());
+    QDir(folder).removeRecursively();
+    QFile blocker(dataHome.Path() + "/velor/traffic");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)) << "a file where the folder should be";
+    box->click();
+    window.Record(Frame(lateEvening, true, "\x02" "C\x03"));
+    window.Record(Frame(lateEvening, true, "\x02" "D\x03"));
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(window.IsFileLogging());
+}
+
+TEST(TrafficWindow, KeepsListeningWhileMinimized)
+{
+    CTrafficWindow window;
+    window.show();
+    ASSERT_TRUE(CLineTap::IsListening());
+    QHideEvent minimized; // the window system hides a minimized window; it stays visible to Qt
+    QApplication::sendEvent(&window, &minimized);
+    EXPECT_TRUE(CLineTap::IsListening());
+    window.close();
+    EXPECT_FALSE(CLineTap::IsListening());
 }
 
 // The main window against the test peer: a request and its reply at the main
