@@ -1,9 +1,11 @@
 #include "app/InputGuard.h"
 
+#include "link/Cancel.h"
 #include "link/PortChannel.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -30,10 +32,21 @@ bool IsUserInput(QEvent::Type type)
     }
 }
 
+// Message boxes, and the widgets marked to stay live (the traffic window, the
+// operation's own 取消) with all they hold.
 bool IsServedDuringExchanges(const QWidget* widget)
 {
-    const QWidget* window = widget->window();
-    return qobject_cast<const QMessageBox*>(window) || window->property(kLiveProperty).toBool();
+    if (qobject_cast<const QMessageBox*>(widget->window()))
+        return true;
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w->property(kLiveProperty).toBool())
+            return true;
+    return false;
+}
+
+bool IsEscapePress(const QEvent* event)
+{
+    return event->type() == QEvent::KeyPress && static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape;
 }
 
 } // namespace
@@ -48,14 +61,17 @@ void CInputGuard::Install()
     qApp->installEventFilter(guard);
 }
 
-void CInputGuard::KeepLive(QWidget* window)
+void CInputGuard::KeepLive(QWidget* widget)
 {
-    window->setProperty(kLiveProperty, true);
+    widget->setProperty(kLiveProperty, true);
 }
 
 bool CInputGuard::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!IsUserInput(event->type()) || !g_port.m_busy.load() || !watched->isWidgetType())
+    if (!IsUserInput(event->type()) || !g_port.m_busy.load() || !watched->isWidgetType()
+        || IsServedDuringExchanges(static_cast<QWidget*>(watched)))
         return false;
-    return !IsServedDuringExchanges(static_cast<QWidget*>(watched));
+    if (IsEscapePress(event))
+        CCancel::Request(); // Escape stops the operation, like its 取消
+    return true;
 }

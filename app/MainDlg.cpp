@@ -6,6 +6,7 @@
 #include "app/PortOpening.h"
 #include "app/TrafficWindow.h"
 #include "app/TemplateLoader.h"
+#include "link/Cancel.h"
 #include "link/Exchange.h"
 #include "link/LineTap.h"
 #include "link/PortChannel.h"
@@ -17,10 +18,14 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
 constexpr int kTabControlId = 1000;
+
+// How often a close asked for during an operation looks again for the port.
+constexpr int kCloseRetryMs = 20;
 
 // Position of the fault code's two characters in a fault report.
 constexpr int kFaultCodePos = 14;
@@ -95,11 +100,16 @@ void CMainDlg::OnInitDialog()
     m_tab->Init();
 }
 
-// Closing the window waits until a running exchange has finished with the port.
+// Closing the window during an operation stops it at its next exchange
+// boundary and closes once the port is free; an operation that the page
+// chains to it is stopped the same way.
 void CMainDlg::reject()
 {
-    if (g_port.m_busy)
+    if (g_port.m_busy) {
+        CCancel::Request();
+        QTimer::singleShot(kCloseRetryMs, this, &CMainDlg::reject);
         return;
+    }
     QDialog::reject();
 }
 

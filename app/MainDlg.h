@@ -37,7 +37,8 @@ public:
     void reject() override;
 
 protected:
-    // Escape never closes the program: it belongs to the dialogs.
+    // Escape never closes the program: it belongs to the dialogs (and, while
+    // an operation runs, stops it: see CInputGuard).
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -3,10 +3,9 @@
 #include "app/DataExchange.h"
 #include "app/ListView.h"
 #include "app/MessageBox.h"
+#include "app/PageOperation.h"
 #include "app/TemplateLoader.h"
-#include "app/WaitCursor.h"
 #include "dialogs/LockoutTimeDlg.h"
-#include "link/BusyScope.h"
 #include "link/Exchange.h"
 #include "link/FloorCount.h"
 #include "link/FrameBuffer.h"
@@ -145,10 +144,11 @@ void CLockoutDlg::OnInitDialog()
 // does not come keeps empty times. Nothing is reported either way.
 void CLockoutDlg::ReadSegments()
 {
-    const CWaitCursor wait;
-    const CBusyScope busy;
+    CPageOperation operation(this, "读取楼层时段", 0);
     const int floors = CFloorCount::Read().value_or(0);
+    operation.SetTotal(floors);
     for (int row = 0; row < floors; ++row) {
+        operation.SetDone(row);
         const int floor = floors - row;
         InsertRow(m_list, row, QString::number(floor), floor);
         if (CExchange::Run(SegmentReadRequest(floor)))
@@ -197,10 +197,10 @@ void CLockoutDlg::OnOK()
 
 QStringList CLockoutDlg::WriteSegments()
 {
-    const CWaitCursor wait;
-    const CBusyScope busy;
+    CPageOperation operation(this, "写入楼层时段", RowCount(m_list));
     QStringList unwritten;
     for (int row = 0; row < RowCount(m_list); ++row) {
+        operation.SetDone(row);
         const std::optional<Segment> segment = RowSegment(m_list, row);
         if (!segment)
             continue;

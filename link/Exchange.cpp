@@ -1,6 +1,7 @@
 #include "link/Exchange.h"
 
 #include "link/BusyScope.h"
+#include "link/Cancel.h"
 #include "link/FrameBuffer.h"
 #include "link/LinkHooks.h"
 #include "link/PortChannel.h"
@@ -81,6 +82,8 @@ bool CExchange::Run(const Request& request)
     CBusyScope busy;
     for (int attempt = 0; attempt < request.attempts; ++attempt) {
         Sleep(request.pauseBeforeMs);
+        if (CCancel::Requested())
+            return false; // the operation was stopped: nothing more goes out
         request.build();
         // A request that could not be written at all gets no reply to wait for.
         if (!g_port.Write(g_request.Data(), g_request.Length()) && g_port.LastWriteFailed())

@@ -47,7 +47,8 @@ public:
 
     // Builds, writes, waits, reads into g_reply and tests, up to the request's
     // attempts; true when a reply was accepted (it stays in g_reply). Keeps
-    // g_port.m_busy at 1 meanwhile (see CBusyScope for chains).
+    // g_port.m_busy at 1 meanwhile (see CBusyScope for chains). After a cancel
+    // request (CCancel) no further attempt is written and Run returns false.
     static bool Run(const Request& request);
     // Builds and writes without reading: the reply, if any, reaches the owner
     // of g_port byte by byte.

@@ -3,9 +3,8 @@
 #include "app/DataExchange.h"
 #include "app/ListView.h"
 #include "app/MessageBox.h"
+#include "app/PageOperation.h"
 #include "app/TemplateLoader.h"
-#include "app/WaitCursor.h"
-#include "link/BusyScope.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "pages/StatusPage.h"
@@ -120,28 +119,33 @@ void CShaftPage::OnSetFocus()
 // old one). A count or floor that fails twice ends the read: rows read so far
 // stay, the switch values are left as they were. An accepted reply too short
 // to carry its value, and a count above what the one-byte floor request can
-// address, fail too. The wait cursor goes and the port is released before the
-// caller shows a message.
+// address, fail too; a read the technician stopped is no failure and says
+// nothing. The port is released before the caller shows a message.
 bool CShaftPage::ReadShaftData()
 {
-    const CBusyScope busy;
-    const CWaitCursor wait;
+    CPageOperation operation(this, "读取井道数据", 0);
     if (!CExchange::Run(FloorCountRequest()) || !g_reply.Carries(kCountPos, 4))
-        return false;
+        return operation.Cancelled();
     const int floors = ParseHex4(g_reply.Data() + kCountPos);
     DeleteAllRows(m_list);
     if (floors > CStatusPage::kMostFloors)
         return false;
 
+    const int switches = static_cast<int>(std::size(kSwitchFields));
+    operation.SetTotal(floors + switches);
     for (int floor = 1; floor <= floors; ++floor) {
+        operation.SetDone(floor - 1);
         if (!CExchange::Run(FloorValueRequest(floor)) || !g_reply.Carries(kValuePos, 8))
-            return false;
+            return operation.Cancelled();
         const int row = InsertRow(m_list, floor - 1, QString::number(floor), floor);
         SetRowText(m_list, row, ValueColumn, ShaftValueText());
     }
-    for (const SwitchField& field : kSwitchFields)
+    for (int i = 0; i < switches && !operation.Cancelled(); ++i) {
+        operation.SetDone(floors + i);
+        const SwitchField& field = kSwitchFields[i];
         if (CExchange::Run(SwitchValueRequest(field.item)) && g_reply.Carries(kValuePos, 8))
             this->*field.member = ShaftValueText();
+    }
     UpdateData(false);
     return true;
 }

@@ -1,7 +1,6 @@
 #include "params/DoorParamPage.h"
 
-#include "app/WaitCursor.h"
-#include "link/BusyScope.h"
+#include "app/PageOperation.h"
 #include "link/FrameBuffer.h"
 
 namespace {
@@ -38,14 +37,15 @@ CDoorParamPage::CDoorParamPage(QWidget* parent)
 {
 }
 
-// One try per parameter. Silence ends the read (the door machine is taken to
-// be gone); a garbled reply leaves only its parameter out. No message.
+// One try per parameter the list does not show yet. Silence ends the read
+// (the door machine is taken to be gone), and so does the technician's 取消; a
+// garbled reply leaves only its parameter out. No message.
 void CDoorParamPage::ReadAll()
 {
-    const CBusyScope busy;
-    const CWaitCursor wait;
+    CPageOperation operation(this, "读取参数", Catalogue().Count());
     CExchange::Sleep(kSettleMs);
-    for (int n = 0; n < Catalogue().Count(); ++n) {
+    for (const int n : MissingParameters()) {
+        operation.SetDone(Parameters().ReadCount());
         CExchange::Request read = ReadRequest(n);
         read.test = Acceptance::Count; // any answer: the door machine is there
         read.minCount = 0;

@@ -3,8 +3,7 @@
 #include "app/ListView.h"
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
-#include "app/WaitCursor.h"
-#include "link/BusyScope.h"
+#include "app/PageOperation.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "params/FaultRecord.h"
@@ -70,34 +69,43 @@ CFaultPage::CFaultPage(QWidget* parent)
 // or while its failure message is open is not a new request and is ignored.
 // A failed read is reported; so is a probe without answer when no rows are
 // left to show (after 刷新 cleared them), as an empty list would read as "no
-// faults".
+// faults". A read the technician stopped says nothing.
 void CFaultPage::OnSetFocus()
 {
     CPage::OnSetFocus();
+    ReadAndReport(false);
+}
+
+void CFaultPage::ReadAndReport(bool continuing)
+{
     if (m_reading)
         return;
     const QScopedValueRollback reading(m_reading, true);
-    const ReadResult result = ReadFaultLog();
+    const ReadResult result = ReadFaultLog(continuing);
     if (result == ReadResult::Failed || (result == ReadResult::NoAnswer && RowCount(m_list) == 0))
         VelorMessageBox("通讯失败，请刷新!");
 }
 
-// Probes record 0 for the generation, then reads every record. Without an
-// answer to the probe the rows and the generation of the previous read stay;
-// a record that fails twice ends the read with the rows read so far. The wait
-// cursor goes and the port is released before the caller shows a message.
-CFaultPage::ReadResult CFaultPage::ReadFaultLog()
+// Probes record 0 for the generation, then reads every record; going on after
+// a read that stopped, reads the records it did not reach. Without an answer
+// to the probe the rows and the generation of the previous read stay; a
+// record that fails twice, or the technician's 取消, ends the read with the
+// rows read so far. The port is released before the caller shows a message.
+CFaultPage::ReadResult CFaultPage::ReadFaultLog(bool continuing)
 {
-    const CBusyScope busy;
-    if (!ProbeGeneration(m_longFormat))
-        return ReadResult::NoAnswer;
-
-    DeleteAllRows(m_list);
-    const CWaitCursor wait;
-    for (int number = 0; number < FaultRecord::Count(m_longFormat); ++number) {
-        if (!CExchange::Run(RecordRequest(number, m_longFormat)))
-            return ReadResult::Failed;
-        AddRecordRow(number);
+    CPageOperation operation(this, "读取故障记录", FaultRecord::Count(m_longFormat));
+    if (!continuing) {
+        if (!ProbeGeneration(m_longFormat))
+            return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::NoAnswer;
+        operation.SetTotal(FaultRecord::Count(m_longFormat));
+        DeleteAllRows(m_list);
+        m_nextRecord = 0;
+    }
+    for (; m_nextRecord < FaultRecord::Count(m_longFormat); ++m_nextRecord) {
+        operation.SetDone(m_nextRecord);
+        if (!CExchange::Run(RecordRequest(m_nextRecord, m_longFormat)))
+            return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::Failed;
+        AddRecordRow(m_nextRecord);
     }
     return ReadResult::Complete;
 }
@@ -135,8 +143,15 @@ void CFaultPage::OnResetButton()
     GiveFocus();
 }
 
+// A read that was stopped or failed goes on with the records it did not
+// reach; after a whole read the log is read again from the start.
 void CFaultPage::OnRefreshButton()
 {
+    if (m_nextRecord < FaultRecord::Count(m_longFormat)) {
+        setFocus(Qt::OtherFocusReason);
+        ReadAndReport(true);
+        return;
+    }
     DeleteAllRows(m_list);
     GiveFocus();
 }

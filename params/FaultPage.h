@@ -1,5 +1,7 @@
 #pragma once
 
+#include <climits>
+
 #include "app/Page.h"
 
 class QTreeWidget;
@@ -22,9 +24,10 @@ public:
     bool IsLongFormat() const { return m_longFormat; }
 
 private:
-    enum class ReadResult { NoAnswer, Failed, Complete };
+    enum class ReadResult { NoAnswer, Failed, Cancelled, Complete };
 
-    ReadResult ReadFaultLog();
+    void ReadAndReport(bool continuing);
+    ReadResult ReadFaultLog(bool continuing);
     void AddRecordRow(int number);
     void OnListClick();
     void OnResetButton();
@@ -32,5 +35,6 @@ private:
 
     QTreeWidget* m_list;
     bool m_longFormat = true;
+    int m_nextRecord = INT_MAX; // the first record the last read did not reach; past the end when it did
     bool m_reading = false; // from the start of a read to the close of its failure message
 };

@@ -1,8 +1,8 @@
 #include "params/LiftParamPage.h"
 
 #include "app/MessageBox.h"
+#include "app/PageOperation.h"
 #include "app/TemplateLoader.h"
-#include "app/WaitCursor.h"
 #include "dialogs/BitMaskDlg.h"
 #include "dialogs/DisplayCodeDlg.h"
 #include "dialogs/ICDlg.h"
@@ -119,24 +119,30 @@ void CLiftParamPage::ReadAll()
         VelorMessageBox("通讯失败，请刷新!");
 }
 
-// Probes the generation, then reads every parameter with two tries each,
-// showing each row as it arrives. Without an answer to the probe the list
-// stays empty; a parameter that fails twice ends the read with the rows read
-// so far. The wait cursor goes and the port is released before the caller
-// shows a message.
+// Reads every parameter the list does not show yet, with two tries each,
+// showing each row as it arrives; an empty list is read after the generation
+// probe, from F0. Without an answer to the probe the list stays empty; a
+// parameter that fails twice ends the read with the rows read so far, and so
+// does the technician's 取消. The port is released before the caller shows a
+// message.
 CLiftParamPage::ReadResult CLiftParamPage::ReadParameters()
 {
-    const CBusyScope busy;
-    const CWaitCursor wait;
-    if (!ProbeGeneration(m_longFormat))
-        return ReadResult::NoAnswer;
-    ClearRows(); // in the generation the probe found
+    CPageOperation operation(this, "读取参数", Catalogue().Count());
+    if (Parameters().IsEmpty()) {
+        if (!ProbeGeneration(m_longFormat))
+            return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::NoAnswer;
+        ClearRows(); // in the generation the probe found
+        operation.SetTotal(Catalogue().Count());
+    }
     m_reading = true;
-    for (int n = 0; n < Catalogue().Count() && m_reading; ++n) {
+    for (const int n : MissingParameters()) {
+        if (!m_reading)
+            break;
+        operation.SetDone(Parameters().ReadCount());
         CExchange::Request read = ReadRequestOf(n);
         read.attempts = 2;
         if (!CExchange::Run(read))
-            return ReadResult::Failed;
+            return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::Failed;
         InsertReadRow(n);
     }
     return ReadResult::Complete;

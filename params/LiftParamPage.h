@@ -24,7 +24,7 @@ protected:
     CParamCatalogue Catalogue() const override { return CParamCatalogue::ForMainBoard(m_longFormat); }
 
 private:
-    enum class ReadResult { NoAnswer, Failed, Complete };
+    enum class ReadResult { NoAnswer, Failed, Cancelled, Complete };
 
     ReadResult ReadParameters();
     void EditLockout();

@@ -3,10 +3,9 @@
 #include "app/ListView.h"
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
-#include "app/WaitCursor.h"
+#include "app/PageOperation.h"
 #include "dialogs/ParamReviewDlg.h"
 #include "dialogs/ValueDlg.h"
-#include "link/BusyScope.h"
 #include "link/FrameBuffer.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
@@ -126,6 +125,15 @@ void CParamListPage::ClearRows()
     m_set.Clear(Catalogue());
 }
 
+std::vector<int> CParamListPage::MissingParameters() const
+{
+    std::vector<int> missing;
+    for (int n = 0; n < m_set.Count(); ++n)
+        if (!m_set.Value(n))
+            missing.push_back(n);
+    return missing;
+}
+
 // One-byte parameters carry their value in the first two digits only.
 int CParamListPage::ReplyValue(int n) const
 {
@@ -138,7 +146,11 @@ void CParamListPage::InsertReadRow(int n)
     const int echoed = ParseHex2(g_reply.Data() + kEchoedNumberPos);
     const int value = ReplyValue(n);
     m_set.SetValue(n, value);
-    const int row = InsertRow(m_list, n, QString("F%1").arg(echoed), n);
+    // In number order, also when a read goes on after a gap.
+    int row = 0;
+    while (row < RowCount(m_list) && RowItemData(m_list, row) < n)
+        ++row;
+    row = InsertRow(m_list, row, QString("F%1").arg(echoed), n);
     SetRowText(m_list, row, kValueColumn, QString::number(value));
     const QString text = Catalogue().Text(n);
     SetRowText(m_list, row, kTextColumn, text);
@@ -189,8 +201,15 @@ void CParamListPage::OnListClick()
         Edit(RowItemData(m_list, row));
 }
 
+// A read that was stopped or failed goes on with the parameters not shown
+// yet; a complete list is read again from the start.
 void CParamListPage::OnRefreshButton()
 {
+    if (!m_set.IsEmpty() && !m_set.IsComplete()) {
+        setFocus(Qt::OtherFocusReason);
+        ReadAll();
+        return;
+    }
     DeleteAllRows(m_list);
     GiveFocus();
 }
@@ -202,11 +221,8 @@ void CParamListPage::OnResetButton()
     if (!AskFirst(QString::fromUtf8(m_layout.resetQuestion)))
         return;
     {
-        const CBusyScope busy;
-        CWaitCursor wait;
-        const bool reset = CExchange::Run(ResetRequest());
-        wait.Restore();
-        if (!reset)
+        CPageOperation operation(this, "复位参数", 1);
+        if (!CExchange::Run(ResetRequest()) && !operation.Cancelled())
             VelorMessageBox("复位F参数失败");
     }
     DeleteAllRows(m_list);
@@ -271,23 +287,30 @@ void CParamListPage::ReviewFile(bool mayWrite)
 }
 
 // Writes the file's records in file order, as many as the list has rows, and
-// stops at the first refused one; its message tells how far the import got.
-// The list is read again in any case.
+// stops at the first refused one (or at the technician's 取消); its message
+// tells how far the import got. The list is read again in any case.
 void CParamListPage::ImportWholeFile(const ParamFileContents& contents, const QString& path)
 {
     const size_t count = std::min<size_t>(contents.records.size(), RowCount(m_list));
     size_t written = 0;
+    bool cancelled = false;
     {
-        const CWaitCursor wait;
-        const CBusyScope busy;
+        CPageOperation operation(this, "写入参数", static_cast<int>(count));
         while (written < count && CExchange::Run(RecordWriteRequest(contents.records[written], m_layout.importAckPos)))
-            ++written;
+            operation.SetDone(static_cast<int>(++written));
+        cancelled = operation.Cancelled();
     }
-    if (written < count) {
+    const QString file = QDir::toNativeSeparators(path);
+    if (cancelled)
+        VelorMessageBox(QString("导入已取消：文件 %1 的 %2 条记录中，前 %3 条已写入控制器，其后的记录未写入。")
+                            .arg(file)
+                            .arg(count)
+                            .arg(written));
+    else if (written < count) {
         const int failed = contents.records[written].number;
         VelorMessageBox(QString("写F%1参数失败").arg(failed), MB_OK, {},
                         QString("文件 %1 的 %2 条记录中，前 %3 条已写入控制器；F%4 的写入未得到确认，其后的记录未写入。")
-                            .arg(QDir::toNativeSeparators(path))
+                            .arg(file)
                             .arg(count)
                             .arg(written)
                             .arg(failed));
@@ -296,22 +319,38 @@ void CParamListPage::ImportWholeFile(const ParamFileContents& contents, const QS
     GiveFocus();
 }
 
+// The rows of the records sent are read back in an operation of their own,
+// so that they show the controller's values also after a 取消.
 void CParamListPage::ImportChecked(const std::vector<ParamDifference>& checked)
 {
-    std::vector<int> refused;
+    std::vector<int> sent, refused;
+    bool cancelled = false;
     {
-        const CWaitCursor wait;
-        const CBusyScope busy;
-        for (const ParamDifference& difference : checked)
-            if (!CExchange::Run(RecordWriteRequest({difference.number, difference.fileValue}, m_layout.importAckPos)))
+        CPageOperation operation(this, "写入参数", static_cast<int>(checked.size()));
+        for (const ParamDifference& difference : checked) {
+            if ((cancelled = operation.Cancelled()))
+                break;
+            const ParamRecord record{difference.number, difference.fileValue};
+            const bool written = CExchange::Run(RecordWriteRequest(record, m_layout.importAckPos));
+            sent.push_back(difference.number);
+            if (!written)
                 refused.push_back(difference.number);
-        for (const ParamDifference& difference : checked)
-            ReadBack(difference.number);
+            operation.SetDone(static_cast<int>(sent.size()));
+        }
     }
-    QString message = QString("已写入 %1 个参数。").arg(checked.size() - refused.size());
+    {
+        CPageOperation operation(this, "读取参数", static_cast<int>(sent.size()));
+        for (size_t i = 0; i < sent.size() && !operation.Cancelled(); ++i) {
+            ReadBack(sent[i]);
+            operation.SetDone(static_cast<int>(i + 1));
+        }
+    }
+    QString message = QString("已写入 %1 个参数。").arg(sent.size() - refused.size());
     if (!refused.empty())
         message += QString("\n%1 写入被拒绝。").arg(ParameterList(refused));
-    VelorMessageBox(message, refused.empty() ? MB_OK : MB_OK | MB_ICONWARNING);
+    if (cancelled)
+        message += QString("\n导入已取消：其余 %1 个参数未写入。").arg(checked.size() - sent.size());
+    VelorMessageBox(message, refused.empty() && !cancelled ? MB_OK : MB_OK | MB_ICONWARNING);
 }
 
 // The text comes back checked; its value is written as the list shows values.

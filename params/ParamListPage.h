@@ -67,6 +67,9 @@ protected:
 
     // Empties the list and the parameter set, which takes the page's catalogue.
     void ClearRows();
+    // The parameters the list does not show yet, in ascending order: all of
+    // them for an empty list.
+    std::vector<int> MissingParameters() const;
     // Inserts the row of parameter n from the read reply in g_reply.
     void InsertReadRow(int n);
     // The read of parameter n with its own value kind.
@@ -100,7 +103,8 @@ private:
     // order, up to the first refused one; then the list is read again.
     void ImportWholeFile(const ParamFileContents& contents, const QString& path);
     // Writes the records the technician kept checked, reads back their rows
-    // and says how many went in and which were refused.
+    // and says how many went in and which were refused (or that the
+    // technician stopped it).
     void ImportChecked(const std::vector<ParamDifference>& checked);
 
     const Layout m_layout;

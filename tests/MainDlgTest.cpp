@@ -1,9 +1,15 @@
 #include "app/MainDlg.h"
+
 #include "app/Page.h"
 #include "app/PageTab.h"
 #include "app/ServiceApp.h"
+#include "app/TrafficWindow.h"
+#include "link/BusyScope.h"
+#include "link/Cancel.h"
+#include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "settings/PortSetupDlg.h"
 #include "settings/SettingsStore.h"
 #include "tests/MessageBoxRecorder.h"
@@ -340,6 +346,34 @@ TEST_F(MainDlgTest, KeyboardSwitchesPagesThroughTheSameSwitch)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
+}
+
+// During an operation the traffic window opens at once from its shortcut,
+// and closing the window stops the operation at its next exchange boundary
+// and then closes.
+TEST_F(MainDlgTest, TrafficShortcutAndCloseAnswerDuringAnOperation)
+{
+    StoreSettings("1N81", "9600", "38400");
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    dialog.show();
+    bool trafficDuringOperation = false;
+    QTimer::singleShot(CTimeScale::Ms(100), &dialog, [&] {
+        QTest::keyClick(&dialog, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+        trafficDuringOperation = g_port.m_busy && dialog.TrafficWindow() && dialog.TrafficWindow()->isVisible();
+        dialog.close();
+    });
+    int exchanges = 0;
+    {
+        const CBusyScope operation;
+        const CExchange::Request silentRead{.build = [] { g_request.BuildCommand(kControllerAddress, 'A', '2'); }};
+        for (; exchanges < 20 && !CCancel::Requested(); ++exchanges)
+            CExchange::Run(silentRead);
+    }
+    QTest::qWait(CTimeScale::Ms(200));
+    EXPECT_TRUE(trafficDuringOperation);
+    EXPECT_LE(exchanges, 2) << "the exchange in flight, and none after it";
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 } // namespace

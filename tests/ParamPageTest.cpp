@@ -2,6 +2,7 @@
 #include "params/LiftParamPage.h"
 
 #include "app/ListView.h"
+#include "app/ProgressStrip.h"
 #include "app/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "link/TimeScale.h"
@@ -835,6 +836,46 @@ TEST_F(ParamPageTest, InputDuringAReadIsDroppedNotReplayed)
     QTest::qWait(50);
     EXPECT_EQ(m_boxes.Count(), 0) << "no reset question";
     EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(3, 1), ReadRequest(3)})) << "no second read";
+}
+
+// Escape stops a read at the exchange in flight; the progress shows the rows
+// read until then and goes with the read. 刷新 then goes on with the first
+// parameter not shown, and reads everything again once the list is whole.
+TEST_F(ParamPageTest, EscapeStopsAReadAndRefreshGoesOnWhereItStopped)
+{
+    CDoorParamPage& page = DoorPage();
+    size_t atEscape = 0;
+    QString progress;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (atEscape > 0 || Requests().size() < 31)
+            return;
+        atEscape = Requests().size();
+        if (const auto* strip = page.findChild<CProgressStrip*>())
+            progress = strip->Text();
+        QTest::keyClick(List(), Qt::Key_Escape);
+    });
+    poll.start(1);
+    page.GiveFocus();
+    poll.stop();
+    ASSERT_GT(atEscape, 0u);
+    EXPECT_EQ(Requests().size(), atEscape) << "nothing after the request in flight";
+    EXPECT_EQ(RowCount(List()), int(atEscape)) << "the reply in flight is shown";
+    EXPECT_EQ(progress, QString("读取参数 %1/79").arg(atEscape - 1));
+    EXPECT_EQ(page.findChild<CProgressStrip*>(), nullptr);
+    EXPECT_EQ(m_boxes.Count(), 0);
+
+    ClearRequests();
+    Click(1002);
+    ASSERT_EQ(Requests().size(), 79 - atEscape);
+    EXPECT_EQ(Requests().front(), ReadRequest(int(atEscape)));
+    EXPECT_EQ(RowCount(List()), 79);
+    EXPECT_EQ(RowItemData(List(), 78), 78);
+
+    ClearRequests();
+    Click(1002);
+    ASSERT_EQ(Requests().size(), 79u);
+    EXPECT_EQ(Requests().front(), ReadRequest(0));
 }
 
 // A list the controller did not fill is no backup: saving it asks first,

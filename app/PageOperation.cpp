@@ -1,0 +1,31 @@
+#include "app/PageOperation.h"
+
+#include "app/ProgressStrip.h"
+#include "link/Cancel.h"
+
+CPageOperation::CPageOperation(QWidget* host, const QString& what, int total)
+    : m_strip(new CProgressStrip(host, what, total))
+{
+}
+
+CPageOperation::~CPageOperation()
+{
+    delete m_strip.data();
+}
+
+void CPageOperation::SetDone(int done)
+{
+    if (m_strip)
+        m_strip->SetDone(done);
+}
+
+void CPageOperation::SetTotal(int total)
+{
+    if (m_strip)
+        m_strip->SetTotal(total);
+}
+
+bool CPageOperation::Cancelled() const
+{
+    return CCancel::Requested();
+}

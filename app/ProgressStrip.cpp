@@ -1,0 +1,65 @@
+#include "app/ProgressStrip.h"
+
+#include "app/InputGuard.h"
+#include "link/Cancel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kHeight = 34;
+
+} // namespace
+
+CProgressStrip::CProgressStrip(QWidget* host, const QString& what, int total)
+    : QWidget(host)
+    , m_what(what)
+    , m_total(total)
+    , m_text(new QLabel(this))
+    , m_bar(new QProgressBar(this))
+{
+    setObjectName(kObjectName);
+    setAutoFillBackground(true);
+    auto* cancel = new QPushButton("取消", this);
+    cancel->setFocusPolicy(Qt::NoFocus);
+    CInputGuard::KeepLive(cancel);
+    connect(cancel, &QPushButton::clicked, this, [] { CCancel::Request(); });
+    m_bar->setTextVisible(false);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->addWidget(m_text);
+    layout->addWidget(m_bar, 1);
+    layout->addWidget(cancel);
+    SetTotal(total);
+    PlaceAtBottom();
+    show();
+    raise();
+}
+
+void CProgressStrip::SetTotal(int total)
+{
+    m_total = total;
+    m_bar->setRange(0, std::max(total, 1));
+    SetDone(m_done);
+}
+
+void CProgressStrip::SetDone(int done)
+{
+    m_done = done;
+    m_text->setText(QString("%1 %2/%3").arg(m_what).arg(done).arg(m_total));
+    m_bar->setValue(std::min(done, m_bar->maximum()));
+}
+
+QString CProgressStrip::Text() const
+{
+    return m_text->text();
+}
+
+void CProgressStrip::PlaceAtBottom()
+{
+    const QWidget* host = parentWidget();
+    setGeometry(0, host->height() - kHeight, host->width(), kHeight);
+}

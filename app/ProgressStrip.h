@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+// The progress of a long operation over the bottom of a page or dialog, where
+// its buttons are (they cannot act meanwhile): what is done ("读取参数
+// 86/173"), a bar, and 取消, which stops the operation at its next exchange
+// boundary. Its 取消 is served while the exchanges hold the port.
+class CProgressStrip : public QWidget
+{
+    Q_OBJECT
+public:
+    CProgressStrip(QWidget* host, const QString& what, int total);
+
+    void SetDone(int done);
+    void SetTotal(int total);
+    QString Text() const;
+
+    static constexpr const char* kObjectName = "progressStrip";
+
+private:
+    void PlaceAtBottom();
+
+    QString m_what;
+    int m_total;
+    int m_done = 0;
+    QLabel* m_text;
+    QProgressBar* m_bar;
+};
