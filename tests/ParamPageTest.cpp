@@ -611,9 +611,19 @@ TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
     QElapsedTimer clock;
     CRepaintGaps window(&page); // asked to repaint every 10 ms, as a window being uncovered
     CRepaintGaps rows(List()->viewport(), 0);
+    if (qEnvironmentVariableIsSet("VELOR_PROGRESS_PICTURE"))
+        QTimer::singleShot(3000, &page, [&page] { page.grab().save(qEnvironmentVariable("VELOR_PROGRESS_PICTURE")); });
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
     clock.start();
     page.GiveFocus();
     const qint64 read = clock.elapsed();
+    getrusage(RUSAGE_SELF, &after);
+    const auto cpuMs = [](const rusage& r) {
+        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+    };
+    printf("processor time during the full read (progress shown): %.0f ms = %.2f %% of a core\n",
+           cpuMs(after) - cpuMs(before), 100.0 * (cpuMs(after) - cpuMs(before)) / read);
     ASSERT_EQ(RowCount(List()), 173);
     printf("full read of 173: %lld ms = %.3f x 173 x (50 + 80) ms; longest gap between repaints: window %lld ms, "
            "rows %lld ms over %d repaints\n",
@@ -667,6 +677,21 @@ TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
     const qint64 three = clock.elapsed();
     ASSERT_EQ(Requests().size(), 3u + 3);
     printf("import changing 3 of 173 parameters: %lld ms from the file dialog to the closing message\n", three);
+
+    // Escape in the middle of a full read: the time until the read has ended.
+    m_boxes.Clear();
+    QElapsedTimer sinceEscape;
+    size_t requestsAtEscape = 0;
+    QTimer::singleShot(3000, &page, [&] {
+        requestsAtEscape = Requests().size();
+        sinceEscape.start();
+        QTest::keyClick(List(), Qt::Key_Escape);
+    });
+    ClearRequests();
+    DeleteAllRows(List());
+    page.GiveFocus();
+    printf("Escape during a full read: the read ended %lld ms later, %zu requests after it (the one in flight: 0)\n",
+           sinceEscape.elapsed(), Requests().size() - requestsAtEscape);
 }
 
 namespace {
