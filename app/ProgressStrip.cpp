@@ -8,9 +8,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kHeight = 34;
+constexpr int kMargin = 6;
 
 } // namespace
 
@@ -58,8 +61,16 @@ QString CProgressStrip::Text() const
     return m_text->text();
 }
 
+// From a little above the host's lowest row of buttons to its bottom, so the
+// buttons that cannot act meanwhile are covered and nothing else is.
 void CProgressStrip::PlaceAtBottom()
 {
     const QWidget* host = parentWidget();
-    setGeometry(0, host->height() - kHeight, host->width(), kHeight);
+    int top = host->height() - kHeight;
+    int buttonsTop = -1;
+    for (const QPushButton* button : host->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+        buttonsTop = std::max(buttonsTop, button->y());
+    if (buttonsTop >= 0)
+        top = std::min(top, buttonsTop - kMargin);
+    setGeometry(0, top, host->width(), host->height() - top);
 }

@@ -210,7 +210,7 @@ void CParamListPage::OnRefreshButton()
         ReadAll();
         return;
     }
-    DeleteAllRows(m_list);
+    ClearRows();
     GiveFocus();
 }
 
@@ -225,7 +225,7 @@ void CParamListPage::OnResetButton()
         if (!CExchange::Run(ResetRequest()) && !operation.Cancelled())
             VelorMessageBox("复位F参数失败");
     }
-    DeleteAllRows(m_list);
+    ClearRows();
     GiveFocus();
 }
 
@@ -261,7 +261,7 @@ bool CParamListPage::LoadForReview(const QString& path, ParamFileContents& conte
         return false;
     }
     if (!m_set.IsComplete()) {
-        DeleteAllRows(m_list);
+        ClearRows();
         GiveFocus();
     }
     return !m_set.IsEmpty(); // the read has said why it found nothing
@@ -315,7 +315,7 @@ void CParamListPage::ImportWholeFile(const ParamFileContents& contents, const QS
                             .arg(written)
                             .arg(failed));
     }
-    DeleteAllRows(m_list);
+    ClearRows();
     GiveFocus();
 }
 
