@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-constexpr double kTestTimeScale = 0.25;
+// The test peer answers at once, so the designed waits only have to elapse:
+// a twentieth of them is enough, and a test never waits for a wait to pass
+// but for what it brings about.
+constexpr double kTestTimeScale = 0.05;
 
 // Widget tests need one application object; they run on the offscreen platform
 // so that no display is required.
@@ -15,8 +18,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InitVelorResources();
     CServiceApp::InstallLinkHooks();
-    // The designed waits run at a quarter of their length; a test that needs
-    // the real timing holds a CTimeScaleScope(1.0).
+    // A test that needs the real timing holds a CTimeScaleScope(1.0).
     CTimeScale::SetFactor(kTestTimeScale);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
