@@ -417,11 +417,11 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
 {
     CLiftParamPage& page = LiftPage();
     page.GiveFocus();
-    m_sim->MainBoard().Parameters().Write(25, 0x0100); // bit 8: the box labelled 9
+    m_sim->MainBoard().Parameters().Write(25, 0x0200); // bit 9: the box labelled 10
     CModalActions dialogs;
-    bool ninthTicked = false;
+    bool tenthTicked = false;
     dialogs.Queue([&](QWidget* dialog) {
-        ninthTicked = Control<QCheckBox>(dialog, 1021)->isChecked();
+        tenthTicked = Control<QCheckBox>(dialog, 1022)->isChecked();
         PressCancel(dialog);
     });
     dialogs.Queue([](QWidget* dialog) {
@@ -430,15 +430,15 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
     });
     ClearRequests();
     ClickRow(25);
-    EXPECT_TRUE(ninthTicked);
+    EXPECT_TRUE(tenthTicked);
     EXPECT_EQ(Requests(), std::vector<std::string>{ReadRequest(25)});
 
     ClearRequests();
     ClickRow(25);
     CFrameBuffer write;
-    write.BuildByteTextArg(0xFF, 'F', '5', 25, "0101");
+    write.BuildByteTextArg(0xFF, 'F', '5', 25, "0102"); // 0x0201, low byte first
     EXPECT_EQ(Requests(), (std::vector<std::string>{ReadRequest(25), write.Data(), ReadRequest(25)}));
-    EXPECT_EQ(Cell(25, 1), "257");
+    EXPECT_EQ(Cell(25, 1), "513");
 
     // A reply with other letters skips the dialog; silence asks for another click.
     m_answer = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
@@ -480,6 +480,37 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
     ClickRow(70);
     EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(70, 60), ReadRequest(70)}));
     EXPECT_EQ(Cell(70, 1), "60");
+}
+
+// Each editor range of the elevator parameters, at both ends and beside
+// them: the editor a click opens (cancelled), or the telephone note.
+TEST_F(ParamPageTest, EditorRangesOpenTheirEditorFromEndToEnd)
+{
+    LiftPage().GiveFocus();
+    ASSERT_EQ(RowCount(List()), 173);
+    const std::pair<int, const char*> editors[] = {
+        {24, "CValueDlg"},  {25, "CBitMaskDlg"},      {31, "CBitMaskDlg"},      {32, "CValueDlg"},
+        {49, "CValueDlg"},  {50, "CBitMaskDlg"},      {55, "CBitMaskDlg"},      {56, "CValueDlg"},
+        {64, "CValueDlg"},  {65, "CDisplayCodeDlg"},  {113, "CDisplayCodeDlg"}, {114, "CValueDlg"},
+        {133, "CValueDlg"}, {134, "CBitMaskDlg"},     {139, "CBitMaskDlg"},     {140, "CValueDlg"},
+        {144, "CValueDlg"}, {145, "telephone note"},  {151, "telephone note"},  {152, "CValueDlg"},
+        {160, "CValueDlg"}, {161, "CLockoutDlg"},     {162, "CValueDlg"},       {169, "CValueDlg"},
+        {170, "CBitMaskDlg"}, {172, "CBitMaskDlg"},
+    };
+    CModalActions dialogs;
+    for (const auto& [n, editor] : editors) {
+        QString opened;
+        dialogs.Queue([&opened](QWidget* dialog) {
+            opened = dialog->metaObject()->className();
+            PressCancel(dialog);
+        });
+        m_boxes.Clear();
+        ClickRow(n);
+        dialogs.DropPending();
+        if (m_boxes.Texts() == QStringList{"请在一般参数中修改电话号码"})
+            opened = "telephone note";
+        EXPECT_EQ(opened, editor) << "F" << n;
+    }
 }
 
 // The reset's answer comes late; any reply but a refusal counts as done, and
