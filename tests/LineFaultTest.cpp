@@ -108,7 +108,7 @@ protected:
     // The line is down (or going down): the failure is shown once and the
     // process waits for the device without using the processor.
     // The device is looked for once a second (scaled): the quiet second spans
-    // twenty looks at the tests' scale, and a process that spins instead
+    // ten looks at the tests' scale, and a process that spins instead
     // uses far more than the limit.
     void CheckQuietWhileAway()
     {

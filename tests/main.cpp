@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 // The test peer answers at once, so the designed waits only have to elapse:
-// a twentieth of them is enough, and a test never waits for a wait to pass
-// but for what it brings about.
-constexpr double kTestTimeScale = 0.05;
+// a tenth of them is enough, and a test never waits for a wait to pass but
+// for what it brings about. (At a twentieth a read gives up after 80 ms,
+// which a pseudo-terminal's or the scheduler's stall now and then exceeds.)
+constexpr double kTestTimeScale = 0.1;
 
 // Widget tests need one application object; they run on the offscreen platform
 // so that no display is required.
