@@ -106,10 +106,9 @@ protected:
         CheckQuietWhileAway();
     }
     // The line is down (or going down): the failure is shown once and the
-    // process waits for the device without using the processor.
-    // The device is looked for once a second (scaled): the quiet second spans
-    // ten looks at the tests' scale, and a process that spins instead
-    // uses far more than the limit.
+    // process waits for the device without using the processor. The device
+    // is looked for once a second (scaled): the quiet second spans ten looks,
+    // and a process that spins instead uses far more than the limit.
     void CheckQuietWhileAway()
     {
         ASSERT_TRUE(RunUntil([&] { return !g_port.IsLineUp(); }));
