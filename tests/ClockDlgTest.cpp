@@ -72,6 +72,8 @@ TEST_F(ClockDlgTest, RefusesTheFirstBadFieldAndStaysOpen)
     EXPECT_EQ(Enter({"26", "1", "1", "24", "0", "0"}), QStringList{range.arg(0).arg(23)});
     // -1 is a number, read as a very large one, so the range refuses it.
     EXPECT_EQ(Enter({"26", "1", "1", "0", "-1", "0"}), QStringList{range.arg(0).arg(59)});
+    EXPECT_EQ(Enter({"26", "1", "1", "0", "60", "0"}), QStringList{range.arg(0).arg(59)});
+    EXPECT_EQ(Enter({"26", "1", "1", "0", "0", "60"}), QStringList{range.arg(0).arg(59)});
     EXPECT_EQ(Enter({"26", "1", "1", "0", "0", ""}), QStringList{noNumber});
     EXPECT_EQ(Enter({"26", "x", "1", "0", "0", "0"}), QStringList{noNumber});
     // Two bad fields: only the first in checking order (day before hour) is named.

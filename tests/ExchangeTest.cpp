@@ -188,6 +188,22 @@ TEST_F(ExchangeTest, RetriesUntilAcceptedAndGivesUpAfterTheLastAttempt)
     EXPECT_EQ(s_peer->Requests().size(), 3u);
 }
 
+// After an unaccepted try the next waits its pause on top of the read: the
+// controller never gets the next request sooner (a lower bound, measured at
+// the controller's side, with half the pause spared for its timing).
+TEST_F(ExchangeTest, NextTryWaitsThePauseAfterAFailedOne)
+{
+    const CTimeScaleScope fullScale(1.0);
+    constexpr int kWaitMs = 50;
+    constexpr int kPauseMs = 200;
+    constexpr int kReadPollMs = 80;
+    Answer(RefusalReply);
+    EXPECT_FALSE(CExchange::Run({.build = BuildWriteRequest, .waitMs = kWaitMs, .test = Acceptance::LettersAck,
+                                 .ackPos = 5, .attempts = 2, .pauseAfterFailureMs = kPauseMs}));
+    ASSERT_EQ(s_peer->Requests().size(), 2u);
+    EXPECT_GE(s_peer->ShortestRequestGapMs(), kWaitMs + kReadPollMs + kPauseMs / 2);
+}
+
 TEST_F(ExchangeTest, SilentControllerFailsDespiteTheLettersOfAnEarlierReply)
 {
     const std::string earlier = ValueReply();
@@ -204,8 +220,8 @@ TEST_F(ExchangeTest, SilentControllerFailsDespiteTheLettersOfAnEarlierReply)
 // attempt at once instead of waiting for a reply that cannot come.
 TEST_F(ExchangeTest, UnwritableRequestFailsAtOnce)
 {
-    const CTimeScaleScope fullScale(1.0);
     g_port.Close();
+    const CTimeScaleScope fullScale(1.0);
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(CExchange::Run({.build = BuildValueRequest, .test = Acceptance::Letters, .attempts = 2}));
@@ -223,6 +239,8 @@ protected:
     void paintEvent(QPaintEvent*) override { ++paints; }
 };
 
+// Sleeps until the window has repainted and the timer has fired: each comes
+// while Sleep waits, never in between.
 TEST_F(ExchangeTest, SleepKeepsTheWindowPaintingAndTimersRunning)
 {
     CPaintCounter window;
@@ -232,7 +250,8 @@ TEST_F(ExchangeTest, SleepKeepsTheWindowPaintingAndTimersRunning)
     bool timerFired = false;
     QTimer::singleShot(10, [&] { timerFired = true; });
     window.update();
-    CExchange::Sleep(100);
+    for (int sleeps = 0; sleeps < 200 && !(timerFired && window.paints > paintsBefore); ++sleeps)
+        CExchange::Sleep(100);
     EXPECT_GT(window.paints, paintsBefore);
     EXPECT_TRUE(timerFired);
 }

@@ -6,6 +6,7 @@
 #include "link/TimeScale.h"
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"
+#include "tests/EventLoopHelpers.h"
 #include "tests/LivePageRig.h"
 #include "tests/MessageBoxRecorder.h"
 
@@ -93,10 +94,9 @@ TEST_F(GeneralPageTest, FocusReadsTheFiveItemsThenTheClockTicksWithA9AloneAndLea
     std::atomic<int> ticks = 0;
     m_script = [&ticks](const std::string&) { return Reply('9', "25010108000" + std::to_string(++ticks)); };
     RunUntilRequests(2);
-    Run(CTimeScale::Ms(100));
+    EXPECT_TRUE(RunEventLoopUntil([this] { return Field(kClock) != "25-01-01 08:00:00"; }));
     for (const std::string& frame : Requests())
         EXPECT_EQ(frame, Command('A', '9'));
-    EXPECT_NE(Field(kClock), "25-01-01 08:00:00");
     EXPECT_EQ(Field(kId), "42");
 
     m_tab->SelectTab(0);
@@ -131,6 +131,11 @@ TEST_F(GeneralPageTest, RepliesAreCutToTheirItemsAndDecodedFromGbk)
     ReadWith({{'2', Reply('2', "12") + "\x02" "FFE1"}, {'7', Reply('7', "555") + "\x02" "FFE1"}});
     EXPECT_EQ(Field(kId), "12");
     EXPECT_EQ(Field(kPhone), "555");
+    // Replies that carry no data leave every item as it was.
+    const QStringList shown{Field(kProgramName), Field(kId), Field(kPhone), Field(kRunCount), Field(kClock)};
+    ReadWith({{'B', Reply('B', "")}, {'2', Reply('2', "")}, {'7', Reply('7', "")}, {'A', Reply('A', "")},
+              {'9', Reply('9', "")}});
+    EXPECT_EQ((QStringList{Field(kProgramName), Field(kId), Field(kPhone), Field(kRunCount), Field(kClock)}), shown);
     EXPECT_EQ(m_boxes.Count(), 0);
 }
 

@@ -31,6 +31,8 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <utility>
+
 
 namespace {
 
@@ -97,20 +99,23 @@ protected:
     }
     // Unplugs the line and checks the failure is shown once and the process
     // then waits for the device without using the processor.
+    static constexpr int kQuietMs = 1000;
     void UnplugAndCheckQuiet()
     {
         m_peer.Unplug();
         CheckQuietWhileAway();
     }
     // The line is down (or going down): the failure is shown once and the
-    // process waits for the device without using the processor.
+    // process waits for the device without using the processor. The device
+    // is looked for once a second (scaled): the quiet second spans ten looks,
+    // and a process that spins instead uses far more than the limit.
     void CheckQuietWhileAway()
     {
         ASSERT_TRUE(RunUntil([&] { return !g_port.IsLineUp(); }));
-        Run(100);
+        RunUntil([&] { return !BoxesStartingWith("WARNING:").isEmpty(); }, 1000);
         const double cpuBefore = ProcessCpuMs();
-        Run(2500);
-        EXPECT_LT(ProcessCpuMs() - cpuBefore, 250.0) << "busy while the device is away";
+        Run(kQuietMs);
+        EXPECT_LT(ProcessCpuMs() - cpuBefore, kQuietMs * 0.25) << "busy while the device is away";
         EXPECT_EQ(BoxesStartingWith("WARNING:").size(), 1) << m_boxes.Texts().join("\n").toStdString();
         EXPECT_TRUE(g_port.IsOpen()) << "the port is still the program's, waiting for the device";
     }
@@ -240,20 +245,26 @@ TEST_F(LineFaultTest, BurstOfFaultReportsIsShownAndAnsweredOneByOne)
     std::string burst;
     for (const QString& code : codes)
         burst += m_sim.FaultReport(code.toInt());
+    // The burst follows a poll's reply at once, so no poll of the page can
+    // come in between and find it in the input it clears.
+    m_script = [&, sent = false](const std::string& request) mutable {
+        std::string reply = m_sim.HandleRequest(request, m_peer.Baud());
+        return std::exchange(sent, true) ? reply : reply + burst;
+    };
     m_peer.ClearRequests();
-    m_peer.Send(burst);
-    ASSERT_TRUE(RunUntil([&] { return m_boxes.Count() >= 5; }));
-    Run(300);
+    auto acknowledgements = [&] {
+        int count = 0;
+        for (const std::string& request : m_peer.Requests())
+            count += request.compare(3, 2, "F6") == 0;
+        return count;
+    };
+    ASSERT_TRUE(RunUntil([&] { return m_boxes.Count() >= 5 && acknowledgements() >= 5; }));
+    const size_t before = m_peer.Requests().size();
+    EXPECT_TRUE(RunUntil([&] { return m_peer.Requests().size() > before + 2; })) << "polling stopped after the burst";
     const QStringList shown = m_boxes.Texts();
     for (int i = 0; i < shown.size(); ++i)
         EXPECT_EQ(shown[i], "故障码: " + codes.value(i)) << "reports are shown in order, none twice";
-    int acknowledgements = 0;
-    for (const std::string& request : m_peer.Requests())
-        acknowledgements += request.compare(3, 2, "F6") == 0;
-    EXPECT_EQ(acknowledgements, shown.size());
-    const size_t before = m_peer.Requests().size();
-    Run(500);
-    EXPECT_GT(m_peer.Requests().size(), before + 2) << "polling stopped after the burst";
+    EXPECT_EQ(acknowledgements(), shown.size());
 }
 
 // A second program on the same port is refused with the reason.
@@ -388,6 +399,7 @@ TEST_F(LineFaultTest, ParameterPagesCutByTheUnplugSayHowFarTheyGotAndWorkAgainLa
         store.CreateKey("Software\\VELORCOM");
         store.WriteString("comdoorbaud", "38400"); // the simulated door machine's rate
     }
+    m_sim = CSimController(CSimOptions{.longRecord = false}); // the shorter list reads faster
     Start();
     QTemporaryDir folder;
     for (const int index : {kLiftPage, kDoorPage}) {
@@ -397,7 +409,7 @@ TEST_F(LineFaultTest, ParameterPagesCutByTheUnplugSayHowFarTheyGotAndWorkAgainLa
         auto* page = static_cast<CParamListPage*>(Page(index));
         QTreeWidget* list = page->List();
         const int rows = RowCount(list);
-        ASSERT_EQ(rows, door ? 79 : 173);
+        ASSERT_EQ(rows, door ? 79 : 114);
         auto click = [page](int id) { Control<QAbstractButton>(page, id)->click(); };
         const std::string name = door ? "door" : "lift";
 

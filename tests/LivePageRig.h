@@ -29,14 +29,18 @@ public:
     {
         if (!m_assembler.Feed(static_cast<char>(byte)))
             return;
+        ++m_frames;
         g_reply.SetText(m_assembler.Frame());
         if (m_tab && m_tab->CurrentPage())
             m_tab->CurrentPage()->OnReplyReady();
     }
     CPageTab* m_tab = nullptr;
+    // The frames assembled so far.
+    int Frames() const { return m_frames; }
 
 private:
     CFrameAssembler m_assembler;
+    int m_frames = 0;
 };
 
 // The live pages in their tab control, polling the simulated controller of

@@ -2,6 +2,7 @@
 #include "dialogs/LockoutTimeDlg.h"
 
 #include "app/ListView.h"
+#include "link/TimeScale.h"
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"
 #include "tests/MessageBoxRecorder.h"
@@ -11,6 +12,8 @@
 #include <QApplication>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <set>
 
 using namespace DialogDriver;
 
@@ -201,6 +204,25 @@ TEST_F(LockoutDlgTest, RefusedFloorsAreNamedAndKeepTheDialogOpen)
     Click(dialog.get(), 1);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// Every try of a floor's write, the first too, comes 50 ms after the read
+// before it: the controller never gets two writes closer than that plus the
+// read's first 80 ms poll (a lower bound at the controller's side, half the
+// pause spared for its timing).
+TEST_F(LockoutDlgTest, EachWriteTryComesItsPauseAfterTheLastReply)
+{
+    Floors(2);
+    Open();
+    m_script = [refused = std::set<std::string>()](const std::string& request) mutable {
+        return refused.insert(request).second ? Frame("FFFC045") : std::string();
+    };
+    const CTimeScaleScope fullScale(1.0);
+    ClearRequests();
+    Click(dialog.get(), 1);
+    ASSERT_EQ(Requests().size(), 4u); // each floor refused once
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_GE(s_peer->ShortestRequestGapMs(), 80 + 50 / 2);
 }
 
 TEST_F(LockoutDlgTest, CancelWritesNothing)

@@ -47,7 +47,7 @@ protected:
             ASSERT_TRUE(RunUntil([&] { return shown() == before; })) << misbehaviour.name;
             misbehaviour.start(Misbehave());
             SetMode(CSimMainBoard::Mode::Inspection);
-            Run(800);
+            RunUntilRequests(Requests().size() + 8); // two rounds of polls at least
             EXPECT_EQ(shown(), misbehaviour.liveValuesGetThrough ? after : before) << misbehaviour.name;
             Misbehave() = CSimMisbehaviour();
             EXPECT_TRUE(RunUntil([&] { return shown() == after; }, 1500)) << "no recovery from " << misbehaviour.name;
@@ -64,14 +64,13 @@ protected:
         return writes;
     }
     // Every reply comes only after the page has given up on it and on its
-    // second try (20 polls of 80 ms each, scaled, twice).
-    static constexpr int kLateMs = 1500;
+    // second try: the replies are held while the page reads and arrive once
+    // its read is over.
     void StartLateReplies()
     {
         m_silent = true;
         m_script = [this](const std::string& request) {
-            const std::string reply = m_sim->HandleRequest(request, s_peer->Baud());
-            QTimer::singleShot(kLateMs, m_tab.get(), [reply] { s_peer->Send(reply); });
+            m_lateReplies.push_back(m_sim->HandleRequest(request, s_peer->Baud()));
             return std::string();
         };
     }
@@ -79,7 +78,12 @@ protected:
     {
         m_script = nullptr;
         m_silent = false;
-        Run(kLateMs + 300); // the last late replies
+        const int framesBefore = s_router->Frames();
+        for (const std::string& reply : m_lateReplies)
+            s_peer->Send(reply);
+        const int late = static_cast<int>(m_lateReplies.size());
+        m_lateReplies.clear();
+        EXPECT_TRUE(RunUntil([&] { return s_router->Frames() >= framesBefore + late; })) << "late replies lost";
     }
     // Presses OK in the clock dialog whenever it opens while the test lives.
     void AcceptClockDialogs()
@@ -93,6 +97,7 @@ protected:
     }
 
     CMessageBoxRecorder m_boxes;
+    std::vector<std::string> m_lateReplies;
 };
 
 std::string SimFrame(const std::function<void(CFrameBuffer&)>& build)

@@ -466,11 +466,11 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
 {
     CLiftParamPage& page = LiftPage();
     page.GiveFocus();
-    m_sim->MainBoard().Parameters().Write(25, 0x0100); // bit 8: the box labelled 9
+    m_sim->MainBoard().Parameters().Write(25, 0x0200); // bit 9: the box labelled 10
     CModalActions dialogs;
-    bool ninthTicked = false;
+    bool tenthTicked = false;
     dialogs.Queue([&](QWidget* dialog) {
-        ninthTicked = Control<QCheckBox>(dialog, 1021)->isChecked();
+        tenthTicked = Control<QCheckBox>(dialog, 1022)->isChecked();
         PressCancel(dialog);
     });
     dialogs.Queue([](QWidget* dialog) {
@@ -479,15 +479,15 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
     });
     ClearRequests();
     ClickRow(25);
-    EXPECT_TRUE(ninthTicked);
+    EXPECT_TRUE(tenthTicked);
     EXPECT_EQ(Requests(), std::vector<std::string>{ReadRequest(25)});
 
     ClearRequests();
     ClickRow(25);
     CFrameBuffer write;
-    write.BuildByteTextArg(0xFF, 'F', '5', 25, "0101");
+    write.BuildByteTextArg(0xFF, 'F', '5', 25, "0102"); // 0x0201, low byte first
     EXPECT_EQ(Requests(), (std::vector<std::string>{ReadRequest(25), write.Data(), ReadRequest(25)}));
-    EXPECT_EQ(Cell(25, 1), "257");
+    EXPECT_EQ(Cell(25, 1), "513");
 
     // A reply with other letters skips the dialog; silence asks for another click.
     m_answer = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
@@ -529,6 +529,37 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
     ClickRow(70);
     EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(70, 60), ReadRequest(70)}));
     EXPECT_EQ(Cell(70, 1), "60");
+}
+
+// Each editor range of the elevator parameters, at both ends and beside
+// them: the editor a click opens (cancelled), or the telephone note.
+TEST_F(ParamPageTest, EditorRangesOpenTheirEditorFromEndToEnd)
+{
+    LiftPage().GiveFocus();
+    ASSERT_EQ(RowCount(List()), 173);
+    const std::pair<int, const char*> editors[] = {
+        {24, "CValueDlg"},  {25, "CBitMaskDlg"},      {31, "CBitMaskDlg"},      {32, "CValueDlg"},
+        {49, "CValueDlg"},  {50, "CBitMaskDlg"},      {55, "CBitMaskDlg"},      {56, "CValueDlg"},
+        {64, "CValueDlg"},  {65, "CDisplayCodeDlg"},  {113, "CDisplayCodeDlg"}, {114, "CValueDlg"},
+        {133, "CValueDlg"}, {134, "CBitMaskDlg"},     {139, "CBitMaskDlg"},     {140, "CValueDlg"},
+        {144, "CValueDlg"}, {145, "telephone note"},  {151, "telephone note"},  {152, "CValueDlg"},
+        {160, "CValueDlg"}, {161, "CLockoutDlg"},     {162, "CValueDlg"},       {169, "CValueDlg"},
+        {170, "CBitMaskDlg"}, {172, "CBitMaskDlg"},
+    };
+    CModalActions dialogs;
+    for (const auto& [n, editor] : editors) {
+        QString opened;
+        dialogs.Queue([&opened](QWidget* dialog) {
+            opened = dialog->metaObject()->className();
+            PressCancel(dialog);
+        });
+        m_boxes.Clear();
+        ClickRow(n);
+        dialogs.DropPending();
+        if (m_boxes.Texts() == QStringList{"请在一般参数中修改电话号码"})
+            opened = "telephone note";
+        EXPECT_EQ(opened, editor) << "F" << n;
+    }
 }
 
 // The reset's answer comes late; any reply but a refusal counts as done, and
@@ -979,70 +1010,112 @@ TEST_F(ParamPageTest, ImportStoppedMidwayTellsHowManyRecordsWentIn)
 }
 
 
-// Each misbehaviour on the parameter pages: a read shows no row from a bad
-// reply, an edited row keeps its value unless a good read-back shows the
-// board's, a bit mask from a bad reply is never written back, an import
-// without confirmation stops with its message, and once the controller
-// behaves the list is whole again. (Reads, edits and imports are the same on
-// both pages but for the lift page's generation probe and bit masks; the
-// imports go to the door machine page, whose list is read again faster.)
+namespace {
+
+// Every row shows its own number and the board's value.
+bool ShowsTheBoard(const QTreeWidget* list, const CSimParameterSet& board)
+{
+    for (int row = 0; row < RowCount(list); ++row) {
+        const int n = RowItemData(list, row);
+        if (RowText(list, row, 0) != QString("F%1").arg(n) || RowText(list, row, 1).toInt() != board.Value(n))
+            return false;
+    }
+    return true;
+}
+
+// Enters one more than the board holds for F3 (row 3) while the controller
+// misbehaves: the row keeps its value unless a good read-back shows the
+// board's. The board gets its value back.
+void CheckEditOfF3(QTreeWidget* list, CSimParameterSet& board, CModalActions& dialogs,
+                   const Misbehaviour& misbehaviour, const std::string& name)
+{
+    const int f3 = board.Value(3);
+    dialogs.Queue(EnterValue(QString::number(f3 + 1)));
+    DialogDriver::ClickRow(list, 3);
+    EXPECT_EQ(RowText(list, 3, 1), QString::number(misbehaviour.checkedReadsPass ? board.Value(3) : f3)) << name;
+    board.Write(3, f3);
+}
+
+} // namespace
+
+// Each misbehaviour end to end on the door machine page: an edited row keeps
+// its value unless a good read-back shows the board's, an import without
+// confirmation stops with its message, a read shows no row from a bad reply,
+// and once the controller behaves the list is whole again.
 TEST_F(ParamPageTest, MisbehavingControllerLeavesOnlyGoodValuesAndRecovers)
 {
-    for (const bool door : {false, true}) {
-        CParamListPage& page = door ? static_cast<CParamListPage&>(DoorPage()) : LiftPage(false);
-        CSimParameterSet& board = door ? m_sim->DoorMachine().Parameters() : m_sim->MainBoard().Parameters();
-        page.GiveFocus();
-        const int rows = RowCount(List());
-        ASSERT_EQ(rows, door ? 79 : 114);
-        const QString path = TempPath("good.F");
-        CFileChooser chooser(path);
-        Click(1035);
-        auto showsTheBoard = [&] {
-            for (int row = 0; row < RowCount(List()); ++row) {
-                const int n = RowItemData(List(), row);
-                if (Cell(row, 0) != QString("F%1").arg(n) || Cell(row, 1).toInt() != board.Value(n))
-                    return false;
-            }
-            return true;
-        };
-        CModalActions dialogs;
-        for (const Misbehaviour& misbehaviour : kMisbehaviours) {
-            const std::string name = std::string(door ? "door, " : "lift, ") + misbehaviour.name;
-            misbehaviour.start(m_sim->Misbehaviour());
-            const int f3 = board.Value(3);
-            dialogs.Queue(EnterValue(QString::number(f3 + 1)));
-            ClickRow(3);
-            EXPECT_EQ(Cell(3, 1), QString::number(misbehaviour.checkedReadsPass ? board.Value(3) : f3)) << name;
-            board.Write(3, f3);
-            m_boxes.Clear();
-            if (door) {
-                dialogs.Queue(WriteWholeFile);
-                Click(1008);
-                const QStringList writeFailures = m_boxes.Texts().filter("参数失败");
-                EXPECT_EQ(writeFailures, misbehaviour.writesUnconfirmed ? QStringList{"写F0参数失败"} : QStringList())
-                    << name;
-            } else {
-                dialogs.Queue([](QWidget* dialog) { Control<QAbstractButton>(dialog, 1)->click(); });
-                ClearRequests();
-                ClickRow(25);
-                EXPECT_EQ(dialogs.Pending(), misbehaviour.checkedReadsPass ? 0 : 1) << name << ": mask dialog on a bad reply";
-                dialogs.DropPending();
-                for (const std::string& request : Requests())
-                    EXPECT_TRUE(misbehaviour.checkedReadsPass || request.substr(3, 2) != "F5") << name << ": mask written back";
-                Click(1002);
-            }
-            EXPECT_EQ(dialogs.Pending(), 0) << name;
-            EXPECT_EQ(RowCount(List()), misbehaviour.checkedReadsPass ? rows : 0) << name;
-            EXPECT_TRUE(showsTheBoard()) << name;
+    DoorPage().GiveFocus();
+    CSimParameterSet& board = m_sim->DoorMachine().Parameters();
+    ASSERT_EQ(RowCount(List()), 79);
+    // A file of the board's own first values: what an import writes changes nothing.
+    std::vector<ParamRecord> records;
+    for (int n = 0; n < 8; ++n)
+        records.push_back({n, board.Value(n)});
+    QString error;
+    ASSERT_TRUE(CParamFile::Save(TempPath("good.F"), records, error));
+    CFileChooser chooser(TempPath("good.F"));
+    CModalActions dialogs;
+    for (const Misbehaviour& misbehaviour : kMisbehaviours) {
+        const std::string name = std::string("door, ") + misbehaviour.name;
+        misbehaviour.start(m_sim->Misbehaviour());
+        CheckEditOfF3(List(), board, dialogs, misbehaviour, name);
+        m_boxes.Clear();
+        dialogs.Queue(WriteWholeFile);
+        Click(1008);
+        const QStringList writeFailures = m_boxes.Texts().filter("参数失败");
+        EXPECT_EQ(writeFailures, misbehaviour.writesUnconfirmed ? QStringList{"写F0参数失败"} : QStringList()) << name;
+        EXPECT_EQ(dialogs.Pending(), 0) << name;
+        EXPECT_EQ(RowCount(List()), misbehaviour.checkedReadsPass ? 79 : 0) << name;
+        EXPECT_TRUE(ShowsTheBoard(List(), board)) << name;
 
-            m_sim->Misbehaviour() = CSimMisbehaviour();
-            m_boxes.Clear();
-            Click(1002);
-            EXPECT_EQ(RowCount(List()), rows) << "no recovery from " << name;
-            EXPECT_TRUE(showsTheBoard()) << name;
-            EXPECT_EQ(m_boxes.Count(), 0) << name;
-        }
+        m_sim->Misbehaviour() = CSimMisbehaviour();
+        m_boxes.Clear();
+        Click(1002);
+        EXPECT_EQ(RowCount(List()), 79) << "no recovery from " << name;
+        EXPECT_TRUE(ShowsTheBoard(List(), board)) << name;
+        EXPECT_EQ(m_boxes.Count(), 0) << name;
     }
+}
+
+// The same misbehaviours on the elevator parameter page, which shares the
+// door machine page's edits and imports but reads with its generation probe
+// and two tries and has bit masks: with the list in place, an edited row and
+// a bit mask from a bad reply (never written back); then each misbehaving
+// read, which shows no row from a bad reply, and the list whole again once
+// the controller behaves.
+TEST_F(ParamPageTest, MisbehavingControllerLeavesOnlyGoodValuesOnTheLiftPageAndRecovers)
+{
+    LiftPage(false).GiveFocus();
+    CSimParameterSet& board = m_sim->MainBoard().Parameters();
+    ASSERT_EQ(RowCount(List()), 114);
+    CModalActions dialogs;
+    for (const Misbehaviour& misbehaviour : kMisbehaviours) {
+        const std::string name = std::string("lift, ") + misbehaviour.name;
+        misbehaviour.start(m_sim->Misbehaviour());
+        CheckEditOfF3(List(), board, dialogs, misbehaviour, name);
+        dialogs.Queue([](QWidget* dialog) { Control<QAbstractButton>(dialog, 1)->click(); });
+        ClearRequests();
+        ClickRow(25);
+        EXPECT_EQ(dialogs.Pending(), misbehaviour.checkedReadsPass ? 0 : 1) << name << ": mask dialog on a bad reply";
+        dialogs.DropPending();
+        for (const std::string& request : Requests())
+            EXPECT_TRUE(misbehaviour.checkedReadsPass || request.substr(3, 2) != "F5") << name << ": mask written back";
+        m_sim->Misbehaviour() = CSimMisbehaviour();
+        EXPECT_TRUE(ShowsTheBoard(List(), board)) << name;
+    }
+    for (const Misbehaviour& misbehaviour : kMisbehaviours) {
+        misbehaviour.start(m_sim->Misbehaviour());
+        Click(1002);
+        EXPECT_EQ(RowCount(List()), misbehaviour.checkedReadsPass ? 114 : 0) << "lift, " << misbehaviour.name;
+        EXPECT_TRUE(ShowsTheBoard(List(), board)) << "lift, " << misbehaviour.name;
+        m_sim->Misbehaviour() = CSimMisbehaviour();
+    }
+    m_boxes.Clear();
+    Click(1002);
+    EXPECT_EQ(RowCount(List()), 114) << "no recovery";
+    EXPECT_TRUE(ShowsTheBoard(List(), board));
+    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_EQ(dialogs.Pending(), 0);
 }
 
 // Stray bytes ahead of the probe's reply do not make a short-record board

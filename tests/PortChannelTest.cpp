@@ -1,5 +1,7 @@
 #include "link/FrameBuffer.h"
+#include "link/LinkHooks.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "tests/EventLoopHelpers.h"
 #include "tests/MessageBoxRecorder.h"
 #include "tests/TestPeer.h"
@@ -55,6 +57,39 @@ void LetBytesArrive()
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
+
+// Counts the waits of Read's polls (every wait on this thread while it
+// lives) and runs an action at the start of each, given the poll's number.
+class CReadPolls
+{
+public:
+    explicit CReadPolls(std::function<void(int poll)> atPoll = {})
+        : m_atPoll(std::move(atPoll))
+        , m_previous(CLinkHooks::SetWaitHandler([this](int ms) { Wait(ms); }))
+    {
+    }
+    ~CReadPolls() { CLinkHooks::SetWaitHandler(m_previous); }
+    CReadPolls(const CReadPolls&) = delete;
+    CReadPolls& operator=(const CReadPolls&) = delete;
+    int Count() const { return m_count; }
+
+private:
+    void Wait(int ms)
+    {
+        if (m_atPoll)
+            m_atPoll(++m_count);
+        else
+            ++m_count;
+        if (m_previous)
+            m_previous(ms);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+
+    std::function<void(int)> m_atPoll;
+    CLinkHooks::WaitHandler m_previous;
+    int m_count = 0;
+};
 
 // Aborts the test program if the guarded code does not finish in time, so a
 // deadlock fails loudly instead of hanging the run.
@@ -297,8 +332,17 @@ TEST_F(PortChannelTest, ReadStopsAtAnEtxOfThisCallOrAtAFullPoll)
     // An older, longer reply whose ETX lies beyond the new one's first part.
     reply.SetText(CTestPeer::Frame("FFA60123456789").c_str());
     peer.Send("\x02" "FFA5");
-    QTimer::singleShot(250, [&] { peer.Send("0B12\x03"); }); // fires while Read polls
-    EXPECT_EQ(channel.Read(reply.Data(), 80), 10);
+    LetBytesArrive();
+    {
+        const CReadPolls polls([&](int poll) {
+            if (poll == 2) { // the rest arrives after the first poll took the start
+                peer.Send("0B12\x03");
+                LetBytesArrive();
+            }
+        });
+        EXPECT_EQ(channel.Read(reply.Data(), 80), 10);
+        EXPECT_EQ(polls.Count(), 2);
+    }
     EXPECT_EQ(std::string(reply.Data()), CTestPeer::Frame("FFA50B12"));
 
     // One poll that delivers maxCount ends the read even without an ETX.
@@ -306,6 +350,24 @@ TEST_F(PortChannelTest, ReadStopsAtAnEtxOfThisCallOrAtAFullPoll)
     LetBytesArrive();
     EXPECT_EQ(channel.Read(reply.Data(), 20), 20);
     EXPECT_EQ(channel.Read(reply.Data(), 10), 10);
+}
+
+// A reply that has come whole is returned by the first poll, well before the
+// read gives up (20 polls).
+TEST_F(PortChannelTest, ReplyEndingInEtxIsReturnedByTheFirstPoll)
+{
+    const CTimeScaleScope fullScale(1.0);
+    ASSERT_EQ(OpenChannel(), 1);
+    channel.m_busy = 1;
+    const std::string frame = CTestPeer::Frame("FFA50B12");
+    peer.Send(frame);
+    LetBytesArrive();
+    const CReadPolls polls;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(channel.Read(reply.Data(), 80), static_cast<int>(frame.size()));
+    EXPECT_LT(clock.elapsed(), 20 * 80 / 2);
+    EXPECT_EQ(polls.Count(), 1);
 }
 
 TEST_F(PortChannelTest, ReopenWhileTheMonitorThreadLivesKeepsOneThread)

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QObject>
 #include <QFile>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
@@ -66,10 +67,24 @@ public:
         std::lock_guard lock(m_mutex);
         return m_requests;
     }
+    // The shortest time between two requests in a row since the last
+    // ClearRequests, in milliseconds (-1 for fewer than two): a pause the
+    // tool makes between them shows as a lower bound.
+    double ShortestRequestGapMs() const
+    {
+        std::lock_guard lock(m_mutex);
+        double shortest = -1;
+        for (size_t i = 1; i < m_times.size(); ++i) {
+            const std::chrono::duration<double, std::milli> gap = m_times[i] - m_times[i - 1];
+            shortest = shortest < 0 ? gap.count() : std::min(shortest, gap.count());
+        }
+        return shortest;
+    }
     void ClearRequests()
     {
         std::lock_guard lock(m_mutex);
         m_requests.clear();
+        m_times.clear();
     }
     // Waits up to timeoutMs for the count of received frames to reach count.
     // It serves the test thread's events meanwhile, so the responder can
@@ -169,6 +184,7 @@ private:
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(frame);
+            m_times.push_back(std::chrono::steady_clock::now());
             responder = m_responder;
         }
         if (responder)
@@ -237,5 +253,6 @@ private:
     mutable std::mutex m_mutex;
     Responder m_responder;
     std::vector<std::string> m_requests;
+    std::vector<std::chrono::steady_clock::time_point> m_times;
     std::thread m_thread;
 };

@@ -5,7 +5,11 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-constexpr double kTestTimeScale = 0.25;
+// The test peer answers at once, so the designed waits only have to elapse:
+// a tenth of them is enough, and a test never waits for a wait to pass but
+// for what it brings about. (At a twentieth a read gives up after 80 ms,
+// which a pseudo-terminal's or the scheduler's stall now and then exceeds.)
+constexpr double kTestTimeScale = 0.1;
 
 // Widget tests need one application object; they run on the offscreen platform
 // so that no display is required.
@@ -15,8 +19,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InitVelorResources();
     CServiceApp::InstallLinkHooks();
-    // The designed waits run at a quarter of their length; a test that needs
-    // the real timing holds a CTimeScaleScope(1.0).
+    // A test that needs the real timing holds a CTimeScaleScope(1.0).
     CTimeScale::SetFactor(kTestTimeScale);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
