@@ -147,6 +147,18 @@ TEST_F(FaultPageTest, FailureAtRecordFiveKeepsRowsZeroToFourAndSaysSoOnce)
     EXPECT_FALSE(busyOrWaitingDuringBox);
     EXPECT_EQ(RowCount(List()), 5);
     EXPECT_EQ(s_peer->Requests().size(), 8u); // probe, records 0 to 4, record 5 twice
+
+    // 刷新 goes on from record 5, keeping rows 0 to 4; once the log is whole
+    // it reads everything again.
+    m_answer = nullptr;
+    m_boxes.SetOnShow(nullptr);
+    for (const size_t requests : {15u, 21u}) {
+        s_peer->ClearRequests();
+        Click(1003);
+        EXPECT_EQ(s_peer->Requests().size(), requests);
+        EXPECT_EQ(RowCount(List()), 20);
+    }
+    EXPECT_EQ(m_boxes.Count(), 1);
 }
 
 // Silence must not pass for a confirmation although g_reply still holds one.
