@@ -52,6 +52,7 @@ protected:
     }
     static void TearDownTestSuite()
     {
+        const CTimeScaleScope quickClose(0.01); // the close step only has to elapse
         g_port.Close();
         delete s_peer;
     }

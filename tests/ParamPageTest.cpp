@@ -558,7 +558,7 @@ TEST_F(ParamPageTest, EditorRangesOpenTheirEditorFromEndToEnd)
         dialogs.DropPending();
         if (m_boxes.Texts() == QStringList{"请在一般参数中修改电话号码"})
             opened = "telephone note";
-        EXPECT_EQ(opened, editor) << "F" << n;
+        EXPECT_EQ(opened.toStdString(), editor) << "F" << n;
     }
 }
 

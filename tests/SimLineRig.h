@@ -2,6 +2,7 @@
 
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
+#include "link/TimeScale.h"
 #include "sim/SimController.h"
 #include "tests/TestPeer.h"
 
@@ -30,6 +31,8 @@ protected:
     }
     static void CloseLine()
     {
+        // The close step only has to elapse: the monitor thread ends at once.
+        const CTimeScaleScope quickClose(0.01);
         g_port.Close();
         delete s_peer;
         s_peer = nullptr;
