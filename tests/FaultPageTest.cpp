@@ -182,7 +182,7 @@ TEST_F(FaultPageTest, ResetAsksFirstThenReportsSuccessRefusalAndSilenceAndReadsT
     EXPECT_TRUE(s_peer->Requests().empty()) << "No sends nothing";
 }
 
-TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead)
+TEST_F(FaultPageTest, RowsShowAndClickOrReturnTellsTheFaultTextOfTheGenerationOfTheLastAnsweredRead)
 {
     Controller(true, {8, 3});
     m_page.GiveFocus();
@@ -191,6 +191,8 @@ TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead
     List()->clearSelection();
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(20, List()->viewport()->height() - 5));
     EXPECT_EQ(m_boxes.Texts(), (QStringList{"连续8秒钟没有RT-07板的CAN通讯", ""}));
+    EXPECT_EQ((QStringList{Cell(0, 4), Cell(1, 4)}), m_boxes.Texts()) << "the text column shows the same texts";
+    EXPECT_EQ(List()->columnCount(), 5);
 
     m_boxes.Clear();
     Controller(false, {8});
@@ -199,7 +201,10 @@ TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead
     m_page.GiveFocus();
     ASSERT_EQ(RowCount(List()), 1);
     ClickRow(0);
-    EXPECT_EQ(m_boxes.Texts(), QStringList{"连续10S接收不到轿厢信号"});
+    List()->setCurrentItem(List()->topLevelItem(0));
+    QTest::keyClick(List(), Qt::Key_Return);
+    EXPECT_EQ(m_boxes.Texts(), QStringList(2, "连续10S接收不到轿厢信号")) << "a click, then Return";
+    EXPECT_EQ(Cell(0, 4), "连续10S接收不到轿厢信号");
 }
 
 // 刷新 with a silent controller: one probe, no records asked, and the empty

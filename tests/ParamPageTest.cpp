@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -488,6 +489,7 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
     write.BuildByteTextArg(0xFF, 'F', '5', 25, "0101");
     EXPECT_EQ(Requests(), (std::vector<std::string>{ReadRequest(25), write.Data(), ReadRequest(25)}));
     EXPECT_EQ(Cell(25, 1), "257");
+    EXPECT_EQ(List()->topLevelItem(25)->toolTip(1), "0000 0001 0000 0001") << "the bits, highest first";
 
     // A reply with other letters skips the dialog; silence asks for another click.
     m_answer = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
@@ -498,6 +500,8 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
     ClickRow(26);
     EXPECT_EQ(Requests(), (std::vector<std::string>(3, ReadRequest(26))));
     EXPECT_EQ(Cell(26, 1), "7");
+    EXPECT_EQ(List()->topLevelItem(26)->toolTip(1), "0000 0000 0000 0111");
+    EXPECT_EQ(List()->topLevelItem(140)->toolTip(1), "") << "an ordinary value says it all";
     m_sim->Misbehaviour().silent = true;
     ClearRequests();
     ClickRow(27);
@@ -511,6 +515,7 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
     CLiftParamPage& page = LiftPage(false);
     page.GiveFocus();
     ASSERT_EQ(Cell(70, 1), "5");
+    EXPECT_EQ(List()->topLevelItem(70)->toolTip(1), "5");
     CModalActions dialogs;
     int shownCode = 0;
     dialogs.Queue([&](QWidget* dialog) {
@@ -529,6 +534,7 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
     ClickRow(70);
     EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(70, 60), ReadRequest(70)}));
     EXPECT_EQ(Cell(70, 1), "60");
+    EXPECT_EQ(List()->topLevelItem(70)->toolTip(1), "B1") << "the floor text of the code";
 }
 
 // The reset's answer comes late; any reply but a refusal counts as done, and
@@ -1059,4 +1065,45 @@ TEST_F(ParamPageTest, StrayBytesBeforeTheProbeReplyDoNotChangeTheGeneration)
     EXPECT_FALSE(page.IsLongFormat());
     EXPECT_EQ(RowCount(List()), 114);
     EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// Return, Enter and F2 open the selected row's editor as a click does, and
+// what is typed there is written and read back; the arrow keys choose the
+// row. Tab from the list reaches every button of the page.
+TEST_F(ParamPageTest, KeysOnTheSelectedRowEditItAsAClickDoesAndTabReachesEveryButton)
+{
+    DoorPage().GiveFocus();
+    ASSERT_EQ(RowCount(List()), 79);
+    List()->setCurrentItem(List()->topLevelItem(10));
+    const struct
+    {
+        Qt::Key move;
+        Qt::Key edit;
+        int row;
+    } presses[] = {{Qt::Key_Down, Qt::Key_Return, 11}, {Qt::Key_Up, Qt::Key_F2, 10}, {Qt::Key_Down, Qt::Key_Enter, 11}};
+    for (const auto& press : presses) {
+        CModalActions dialogs;
+        QString prompt;
+        dialogs.Queue([&](QWidget* dialog) {
+            prompt = Control<QLabel>(dialog, 1036)->text();
+            EnterValue(QString::number(press.row + 100))(dialog);
+        });
+        ClearRequests();
+        QTest::keyClick(List(), press.move);
+        QTest::keyClick(List(), press.edit);
+        EXPECT_EQ(prompt, Cell(press.row, 2)) << press.edit;
+        EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(press.row, press.row + 100), ReadRequest(press.row)}));
+        EXPECT_EQ(Cell(press.row, 1), QString::number(press.row + 100));
+    }
+
+    m_page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+    List()->setFocus();
+    QSet<QWidget*> reached;
+    for (int tab = 0; tab < 20 && !reached.contains(QApplication::focusWidget()); ++tab) {
+        reached.insert(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (QPushButton* button : m_page->findChildren<QPushButton*>())
+        EXPECT_TRUE(!button->isVisible() || reached.contains(button)) << button->text().toStdString();
 }
