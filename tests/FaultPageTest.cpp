@@ -6,11 +6,14 @@
 #include "link/PortChannel.h"
 #include "sim/SimController.h"
 #include "sim/SimReply.h"
+#include "tests/CsvRows.h"
+#include "tests/FileChooser.h"
 #include "tests/ScriptedPeerTest.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -240,4 +243,19 @@ TEST_F(FaultPageTest, RecordFieldsAreShownOnlyWhenTheReplyCarriesThemInFull)
     EXPECT_EQ(Cell(1, 1), "6");
     EXPECT_EQ(Cell(1, 2), "3");
     EXPECT_EQ(Cell(1, 3), "");
+}
+
+// The fault log's export: number, code, text and time of each row shown.
+TEST_F(FaultPageTest, ExportWritesTheShownFaultsWithTheirTexts)
+{
+    Controller(true, {8, 3, 5});
+    m_page.GiveFocus();
+    ASSERT_EQ(RowCount(List()), 3);
+    QTemporaryDir dir;
+    CFileChooser chooser(dir.filePath("faults.csv"));
+    TriggerExport(List());
+    EXPECT_TRUE(chooser.Last().fileName.startsWith("故障记录-"));
+    const QList<QStringList> shown = QList<QStringList>{{"编号", "故障码", "说明", "时间"}} + ShownRows(List(), {0, 1, 4, 3});
+    EXPECT_EQ(CsvFileRows(dir.filePath("faults.csv")), shown);
+    EXPECT_EQ(shown.value(1).value(2), "连续8秒钟没有RT-07板的CAN通讯");
 }

@@ -10,6 +10,8 @@
 #include "params/ParamFileDialog.h"
 #include "res/StringTable.h"
 #include "sim/SimReply.h"
+#include "params/CsvReport.h"
+#include "tests/CsvRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/FileChooser.h"
 #include "tests/Misbehaviours.h"
@@ -535,6 +537,10 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
     EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(70, 60), ReadRequest(70)}));
     EXPECT_EQ(Cell(70, 1), "60");
     EXPECT_EQ(List()->topLevelItem(70)->toolTip(1), "B1") << "the floor text of the code";
+    const QString path = TempPath("lift.csv");
+    CFileChooser chooser(path);
+    TriggerExport(List());
+    EXPECT_EQ(CsvFileRows(path).value(71), (QStringList{"F70", "60", "B1", Cell(70, 2).trimmed()})) << "the export says it too";
 }
 
 // The reset's answer comes late; any reply but a refusal counts as done, and
@@ -1106,4 +1112,31 @@ TEST_F(ParamPageTest, KeysOnTheSelectedRowEditItAsAClickDoesAndTabReachesEveryBu
     }
     for (QPushButton* button : m_page->findChildren<QPushButton*>())
         EXPECT_TRUE(!button->isVisible() || reached.contains(button)) << button->text().toStdString();
+}
+
+// 导出 writes every row as the list shows it, with the value's meaning, as a
+// CSV report a spreadsheet program reads back field for field (commas, quotes
+// and line breaks in a text included); an empty list exports nothing.
+TEST_F(ParamPageTest, ExportWritesTheShownRowsAsACsvReport)
+{
+    const QList<QStringList> odd{{"a,b", "say \"B1\"", "two\r\nlines", ""}, {"额定速度", "1"}};
+    EXPECT_EQ(CsvRows(CsvBytes(odd)), odd);
+
+    DoorPage();
+    const QString path = TempPath("door.csv");
+    CFileChooser chooser(path);
+    TriggerExport(List());
+    EXPECT_EQ(chooser.Count(), 0);
+    EXPECT_EQ(m_boxes.Count(), 1) << "nothing read, nothing to export";
+    m_page->GiveFocus();
+    TriggerExport(List());
+    ASSERT_EQ(chooser.Count(), 1);
+    EXPECT_EQ(chooser.Last().suffix, "csv");
+    EXPECT_EQ(chooser.Last().fileName, "门机参数-" + QDate::currentDate().toString(Qt::ISODate) + ".csv");
+    QList<QStringList> shown{{"编号", "参数", "可读值", "说明"}};
+    for (QStringList row : ShownRows(List(), {0, 1, 1, 2})) {
+        row[2] = {}; // a door machine value means what its number says
+        shown << row;
+    }
+    EXPECT_EQ(CsvFileRows(path), shown);
 }
