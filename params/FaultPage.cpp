@@ -1,5 +1,6 @@
 #include "params/FaultPage.h"
 
+#include "app/FindBar.h"
 #include "app/ListView.h"
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
@@ -70,6 +71,7 @@ CFaultPage::CFaultPage(QWidget* parent)
     InsertColumn(m_list, kTextColumn, "说明", kTextColumnWidth);
     connect(m_list, &QTreeWidget::clicked, this, &CFaultPage::OnListClick);
     new CRowKeys(m_list, [this] { OnListClick(); });
+    new CFindBar(m_list, {kCodeColumn, kTextColumn});
     AddExportAction(m_list, [this] { ExportCsv(this, "故障记录", ReportRows()); });
     connect(Control<QPushButton>(this, kResetButtonId), &QPushButton::clicked, this,
             &CFaultPage::OnResetButton);

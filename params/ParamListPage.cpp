@@ -1,5 +1,6 @@
 #include "params/ParamListPage.h"
 
+#include "app/FindBar.h"
 #include "app/ListView.h"
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
@@ -87,6 +88,7 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     InsertColumn(m_list, kTextColumn, "说明", layout.textColumnWidth);
     connect(m_list, &QTreeWidget::clicked, this, &CParamListPage::EditSelectedRow);
     new CRowKeys(m_list, [this] { EditSelectedRow(); });
+    new CFindBar(m_list, {kTextColumn});
     const auto onClick = [this](int id, void (CParamListPage::*handler)()) {
         connect(Control<QPushButton>(this, id), &QPushButton::clicked, this, handler);
     };

@@ -1140,3 +1140,66 @@ TEST_F(ParamPageTest, ExportWritesTheShownRowsAsACsvReport)
     }
     EXPECT_EQ(CsvFileRows(path), shown);
 }
+
+// Ctrl+F opens the find bar below the list: a number ("F6", "6") or a part of
+// a description leaves only the matching rows, Return on one edits that
+// parameter, Escape shows every row and gives the list its designed place.
+TEST_F(ParamPageTest, FindBarShowsOnlyMatchingRowsAndEscapeRestoresTheDesignedList)
+{
+    DoorPage().GiveFocus();
+    const QRect designed = List()->geometry();
+    const QString part = Cell(20, 2).trimmed().left(3);
+    const auto shownRows = [this] {
+        std::vector<int> rows;
+        for (int row = 0; row < RowCount(List()); ++row)
+            if (!List()->topLevelItem(row)->isHidden())
+                rows.push_back(row);
+        return rows;
+    };
+    const auto matching = [this](const QString& text, int number) {
+        std::vector<int> rows;
+        for (int row = 0; row < RowCount(List()); ++row)
+            if (row == number || Cell(row, 2).contains(text))
+                rows.push_back(row);
+        return rows;
+    };
+    QTest::keyClick(List(), Qt::Key_F, Qt::ControlModifier);
+    auto* bar = m_page->findChild<QWidget*>("findBar");
+    ASSERT_TRUE(bar && bar->isVisible());
+    EXPECT_LE(List()->geometry().bottom(), bar->geometry().top()) << "the bar takes the list's bottom";
+    auto* edit = bar->findChild<QLineEdit*>();
+    const struct
+    {
+        QString query;
+        int number;
+    } finds[] = {{"F6", 6}, {"6", 6}, {"f12", 12}, {part, -1}};
+    for (const auto& find : finds) {
+        edit->setText(find.query);
+        EXPECT_EQ(shownRows(), matching(find.query, find.number)) << find.query.toStdString();
+        EXPECT_TRUE(shownRows().size() < 79u);
+    }
+
+    CModalActions dialogs;
+    dialogs.Queue(PressCancel);
+    edit->setText("无此参数");
+    EXPECT_TRUE(shownRows().empty());
+    QTest::keyClick(List(), Qt::Key_Return);
+    EXPECT_EQ(dialogs.Pending(), 1) << "Return edits no hidden row";
+    dialogs.DropPending();
+    edit->setText("F12");
+    QTest::keyClick(edit, Qt::Key_Return);
+    dialogs.Queue(EnterValue("3"));
+    ClearRequests();
+    QTest::keyClick(List(), Qt::Key_Return);
+    EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(12, 3), ReadRequest(12)}));
+
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(shownRows().size(), 79u);
+    EXPECT_EQ(List()->geometry(), designed);
+    QTest::keyClick(List(), Qt::Key_7);
+    EXPECT_TRUE(bar->isVisible()) << "typing in the list opens the bar";
+    EXPECT_EQ(edit->text(), "7");
+    QTest::keyClick(List(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+}
