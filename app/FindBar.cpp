@@ -33,14 +33,20 @@ void CFindBar::Open(const QString& text)
 {
     if (!IsOpen()) {
         m_listPlace = m_list->geometry();
-        const int height = sizeHint().height();
-        m_list->setGeometry(m_listPlace.adjusted(0, 0, 0, -height));
-        setGeometry(m_listPlace.left(), m_listPlace.bottom() + 1 - height, m_listPlace.width(), height);
+        Place();
         show();
         raise();
     }
     m_edit->setText(text);
     m_edit->setFocus(Qt::ShortcutFocusReason);
+}
+
+void CFindBar::Place()
+{
+    const int height = sizeHint().height();
+    m_shrunk = m_listPlace.adjusted(0, 0, 0, -height);
+    m_list->setGeometry(m_shrunk);
+    setGeometry(m_listPlace.left(), m_listPlace.bottom() + 1 - height, m_listPlace.width(), height);
 }
 
 void CFindBar::Close()
@@ -57,6 +63,10 @@ void CFindBar::Close()
 
 bool CFindBar::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && watched == m_list && IsOpen() && m_list->geometry() != m_shrunk) {
+        m_listPlace = m_list->geometry();
+        Place();
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);

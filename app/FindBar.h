@@ -13,7 +13,8 @@ class QTreeWidgetItem;
 // it is open the list shows only the rows whose number (column 0, "F6" or
 // "6") is the text typed, or one of whose text columns holds it. Escape
 // closes it, shows every row and gives the list its designed place again.
-// Rows the list gets while the bar is open are filtered too.
+// Rows the list gets while the bar is open are filtered too, and a list the
+// page places anew (a grown window) gives up the bar's height again.
 class CFindBar : public QWidget
 {
 public:
@@ -28,6 +29,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Place();
     bool OnListKey(QKeyEvent* key);
     bool OnEditKey(QKeyEvent* key);
     void Filter();
@@ -37,4 +39,5 @@ private:
     QLineEdit* m_edit;
     QList<int> m_textColumns;
     QRect m_listPlace; // the list's place while the bar is closed
+    QRect m_shrunk;    // its place above the open bar
 };

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QPointer>
 #include <QWidget>
+
+#include <vector>
 
 class CDataExchange;
 
@@ -30,6 +33,13 @@ public:
     void KillTimer1();
     bool IsTimer1Active() const;
 
+    // Places the template's controls for a page that is `growth` larger than
+    // at the main window's designed size: a page's one list takes the growth
+    // (its last column, the description, the width), what lies below the list
+    // moves down with the page's bottom and what lies right of it moves right.
+    // Without growth every control is in its template place.
+    void SetGrowth(QSize growth);
+
     // Moves the fields bound in DoDataExchange into the controls (false) or
     // back and validates them (true); false when a value was refused.
     bool UpdateData(bool saveAndValidate);
@@ -39,5 +49,16 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    struct TemplatePlace
+    {
+        QPointer<QWidget> control;
+        QRect rect;
+        int lastColumnWidth; // of a list
+    };
+    void TakeTemplatePlaces();
+    QRect GrownPlace(const TemplatePlace& place, const QRect& list, QSize growth) const;
+
     QBasicTimer m_timer1;
+    std::vector<TemplatePlace> m_places; // taken at the first SetGrowth
+    int m_list = -1;                      // the one list's index in m_places; -1 for none or several
 };
