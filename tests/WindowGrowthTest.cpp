@@ -33,7 +33,8 @@ QList<QRect> Places(const QWidget* page)
 {
     QList<QRect> places;
     for (const QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        places << control->geometry();
+        if (IsTemplateControl(control))
+            places << control->geometry();
     return places;
 }
 
@@ -58,6 +59,7 @@ TEST(WindowGrowth, ListsGrowButtonsStayAtTheBottomAndTheDesignedSizeKeepsTheTemp
     for (int n = 0; n < 173; ++n)
         InsertRow(list, n, QString("F%1").arg(n), n);
     const QList<QRect> places = Places(page);
+    const QRect listPlace = list->geometry();
     const int rows = RowsInView(list);
     const int textWidth = list->columnWidth(2);
     QList<QPushButton*> buttons = page->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
@@ -75,8 +77,15 @@ TEST(WindowGrowth, ListsGrowButtonsStayAtTheBottomAndTheDesignedSizeKeepsTheTemp
             EXPECT_GT(buttons[i]->x(), buttons[i - 1]->x());
     }
 
+    // An open find bar stays below the list as the window changes size.
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
     window.resize(designed);
     QTest::qWait(20);
+    const QWidget* bar = page->findChild<QWidget*>("findBar");
+    ASSERT_TRUE(bar && bar->isVisible());
+    EXPECT_EQ(bar->geometry().bottom(), listPlace.bottom());
+    EXPECT_EQ(list->geometry().bottom() + 1, bar->y());
+    QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_EQ(Places(page), places);
     EXPECT_EQ(list->columnWidth(2), textWidth);
 }
