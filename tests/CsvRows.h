@@ -4,36 +4,31 @@
 
 #include <QAction>
 #include <QFile>
-#include <QList>
-#include <QStringList>
 #include <QTreeWidget>
 
-// Reads a CSV report back as a spreadsheet program would: the byte-order
-// mark, quoted fields with doubled quotes, commas and line breaks inside.
-// Without the mark nothing is read.
+// Reads a CSV report back as a spreadsheet program does: the byte-order mark
+// first (nothing without it), quoted fields with doubled quotes, commas and
+// line breaks inside, CR LF between rows.
 inline QList<QStringList> CsvRows(const QByteArray& bytes)
 {
-    if (!bytes.startsWith("\xEF\xBB\xBF"))
-        return {};
+    QList<QStringList> rows(bytes.startsWith("\xEF\xBB\xBF") ? 1 : 0, QStringList{""});
     const QString text = QString::fromUtf8(bytes.mid(3));
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
     bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"')
-            field += text[++i];
-        else if (c == '"')
+    for (qsizetype i = 0; i < text.size() && !rows.isEmpty(); ++i) {
+        if (quoted && text.mid(i, 2) == "\"\"")
+            rows.last().last() += text[i++];
+        else if (text[i] == '"')
             quoted = !quoted;
-        else if (!quoted && c == ',')
-            row << std::exchange(field, {});
-        else if (!quoted && c == '\n') {
-            row << std::exchange(field, {});
-            rows << std::exchange(row, {});
-        } else if (quoted || c != '\r')
-            field += c;
+        else if (!quoted && text.mid(i, 2) == "\r\n") {
+            rows << QStringList{""};
+            ++i;
+        } else if (!quoted && text[i] == ',')
+            rows.last() << "";
+        else
+            rows.last().last() += text[i];
     }
+    if (!rows.isEmpty())
+        rows.removeLast(); // begun by the last line end
     return rows;
 }
 
@@ -51,15 +46,13 @@ inline void TriggerExport(QTreeWidget* list)
             action->trigger();
 }
 
-// The rows of a list as shown, in the given columns.
+// The rows the list shows (not those a find bar hides), in the given columns.
 inline QList<QStringList> ShownRows(const QTreeWidget* list, const QList<int>& columns)
 {
     QList<QStringList> rows;
-    for (int row = 0; row < RowCount(list); ++row) {
-        QStringList cells;
-        for (const int column : columns)
-            cells << RowText(list, row, column).trimmed();
-        rows << cells;
-    }
+    for (int row = 0; row < RowCount(list); ++row)
+        if (!list->topLevelItem(row)->isHidden())
+            for (rows << QStringList(); const int column : columns)
+                rows.last() << RowText(list, row, column).trimmed();
     return rows;
 }
