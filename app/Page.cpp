@@ -38,46 +38,34 @@ bool CPage::IsTimer1Active() const
 
 void CPage::TakeTemplatePlaces()
 {
-    int lists = 0;
-    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!IsTemplateControl(control))
-            continue; // made by the page, not the template: the find bar, the progress strip
-        const auto* list = qobject_cast<QTreeView*>(control);
-        const int columns = list ? list->header()->count() : 0;
-        if (list) {
-            m_list = static_cast<int>(m_places.size());
-            ++lists;
-        }
-        m_places.push_back({control, control->geometry(), columns ? list->header()->sectionSize(columns - 1) : 0});
-    }
-    if (lists != 1)
-        m_list = -1;
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (IsTemplateControl(control)) // not the find bar or a progress strip the page made
+            m_places.push_back({control, control->geometry()});
+    m_listPlace = m_growingList->geometry();
+    const int columns = m_growingList->header()->count();
+    m_lastColumnWidth = columns > 0 ? m_growingList->header()->sectionSize(columns - 1) : 0;
 }
 
-QRect CPage::GrownPlace(const TemplatePlace& place, const QRect& list, QSize growth) const
+QRect CPage::GrownPlace(const QRect& place, QSize growth) const
 {
-    if (place.rect == list)
-        return place.rect.adjusted(0, 0, growth.width(), growth.height());
-    const int right = place.rect.left() > list.right() ? growth.width() : 0;
-    const int down = place.rect.top() > list.bottom() ? growth.height() : 0;
-    return place.rect.translated(right, down);
+    if (place == m_listPlace)
+        return place.adjusted(0, 0, growth.width(), growth.height());
+    const int right = place.left() > m_listPlace.right() ? growth.width() : 0;
+    const int down = place.top() > m_listPlace.bottom() ? growth.height() : 0;
+    return place.translated(right, down);
 }
 
 void CPage::SetGrowth(QSize growth)
 {
+    if (!m_growingList)
+        return;
     if (m_places.empty())
         TakeTemplatePlaces();
-    if (m_list < 0)
-        return;
-    const QRect list = m_places[m_list].rect;
-    for (const TemplatePlace& place : m_places) {
-        if (!place.control)
-            continue;
-        place.control->setGeometry(GrownPlace(place, list, growth));
-        auto* view = qobject_cast<QTreeView*>(place.control.data());
-        if (view && view->header()->count() > 0)
-            view->header()->resizeSection(view->header()->count() - 1, place.lastColumnWidth + growth.width());
-    }
+    for (const TemplatePlace& place : m_places)
+        if (place.control)
+            place.control->setGeometry(GrownPlace(place.rect, growth));
+    if (m_lastColumnWidth > 0)
+        m_growingList->header()->resizeSection(m_growingList->header()->count() - 1, m_lastColumnWidth + growth.width());
 }
 
 bool CPage::UpdateData(bool saveAndValidate)

@@ -7,6 +7,7 @@
 #include <vector>
 
 class CDataExchange;
+class QTreeView;
 
 // A page of the main dialog's tab control, built from its dialog template.
 // The tab control calls OnSetFocus/OnKillFocus when it shows or hides the page,
@@ -34,10 +35,11 @@ public:
     bool IsTimer1Active() const;
 
     // Places the template's controls for a page that is `growth` larger than
-    // at the main window's designed size: a page's one list takes the growth
-    // (its last column, the description, the width), what lies below the list
-    // moves down with the page's bottom and what lies right of it moves right.
-    // Without growth every control is in its template place.
+    // at the main window's designed size: the page's growing list takes the
+    // growth (its last column, the description, the width), what lies below
+    // the list moves down with the page's bottom and what lies right of it
+    // moves right. Without growth, and on a page without a growing list, every
+    // control is in its template place.
     void SetGrowth(QSize growth);
 
     // Moves the fields bound in DoDataExchange into the controls (false) or
@@ -45,6 +47,9 @@ public:
     bool UpdateData(bool saveAndValidate);
 
 protected:
+    // The list that grows with the window (a template control of the page).
+    void SetGrowingList(QTreeView* list) { m_growingList = list; }
+
     virtual void DoDataExchange(CDataExchange& dx);
     void timerEvent(QTimerEvent* event) override;
 
@@ -53,12 +58,15 @@ private:
     {
         QPointer<QWidget> control;
         QRect rect;
-        int lastColumnWidth; // of a list
     };
     void TakeTemplatePlaces();
-    QRect GrownPlace(const TemplatePlace& place, const QRect& list, QSize growth) const;
+    QRect GrownPlace(const QRect& place, QSize growth) const;
 
     QBasicTimer m_timer1;
-    std::vector<TemplatePlace> m_places; // taken at the first SetGrowth
-    int m_list = -1;                      // the one list's index in m_places; -1 for none or several
+    QTreeView* m_growingList = nullptr;
+    // Taken at the first SetGrowth: the template's places and the growing
+    // list's place and last column width.
+    std::vector<TemplatePlace> m_places;
+    QRect m_listPlace;
+    int m_lastColumnWidth = 0;
 };

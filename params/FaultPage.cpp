@@ -72,6 +72,7 @@ CFaultPage::CFaultPage(QWidget* parent)
     connect(m_list, &QTreeWidget::clicked, this, &CFaultPage::OnListClick);
     new CRowKeys(m_list, [this] { OnListClick(); });
     new CFindBar(m_list, {kCodeColumn, kTextColumn});
+    SetGrowingList(m_list);
     AddExportAction(m_list, [this] { ExportCsv(this, "故障记录", ReportRows()); });
     connect(Control<QPushButton>(this, kResetButtonId), &QPushButton::clicked, this,
             &CFaultPage::OnResetButton);

@@ -89,6 +89,7 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     connect(m_list, &QTreeWidget::clicked, this, &CParamListPage::EditSelectedRow);
     new CRowKeys(m_list, [this] { EditSelectedRow(); });
     new CFindBar(m_list, {kTextColumn});
+    SetGrowingList(m_list);
     const auto onClick = [this](int id, void (CParamListPage::*handler)()) {
         connect(Control<QPushButton>(this, id), &QPushButton::clicked, this, handler);
     };
