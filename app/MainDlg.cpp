@@ -44,6 +44,13 @@ CMainDlg::CMainDlg(QWidget* parent)
         m_tab->setGeometry(placeholder->geometry());
         delete placeholder;
     }
+    // The window opens at its designed size and may be resized and maximised
+    // from there; the pages keep their designed layout at that size.
+    m_designedSize = size();
+    m_tabPlace = m_tab->geometry();
+    m_tab->SetDesignedSize(m_tabPlace.size());
+    setMinimumSize(m_designedSize);
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowIcon(LoadIconResource(128));
     AddTrafficAction();
 }
@@ -111,6 +118,13 @@ void CMainDlg::reject()
         return;
     }
     QDialog::reject();
+}
+
+void CMainDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    const QSize growth = size() - m_designedSize;
+    m_tab->setGeometry(m_tabPlace.adjusted(0, 0, growth.width(), growth.height()));
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event)

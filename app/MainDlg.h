@@ -40,6 +40,8 @@ protected:
     // Escape never closes the program: it belongs to the dialogs (and, while
     // an operation runs, stops it: see CInputGuard).
     void keyPressEvent(QKeyEvent* event) override;
+    // The tab control takes what the window grows by beyond its designed size.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OnFrameComplete();
@@ -48,6 +50,8 @@ private:
     void AddTrafficAction();
 
     CPageTab* m_tab;
+    QSize m_designedSize; // the template's: the size the window opens at and its least size
+    QRect m_tabPlace;     // the tab control's place at the designed size
     CTrafficWindow* m_traffic = nullptr; // made when first opened
     CFrameAssembler m_assembler;
 };

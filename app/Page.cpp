@@ -5,7 +5,9 @@
 #include "link/PortChannel.h"
 #include "link/TimeScale.h"
 
+#include <QHeaderView>
 #include <QTimerEvent>
+#include <QTreeView>
 
 CPage::CPage(int templateId, QWidget* parent) : QWidget(parent)
 {
@@ -32,6 +34,38 @@ void CPage::KillTimer1()
 bool CPage::IsTimer1Active() const
 {
     return m_timer1.isActive();
+}
+
+void CPage::TakeTemplatePlaces()
+{
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (IsTemplateControl(control)) // not the find bar or a progress strip the page made
+            m_places.push_back({control, control->geometry()});
+    m_listPlace = m_growingList->geometry();
+    const int columns = m_growingList->header()->count();
+    m_lastColumnWidth = columns > 0 ? m_growingList->header()->sectionSize(columns - 1) : 0;
+}
+
+QRect CPage::GrownPlace(const QRect& place, QSize growth) const
+{
+    if (place == m_listPlace)
+        return place.adjusted(0, 0, growth.width(), growth.height());
+    const int right = place.left() > m_listPlace.right() ? growth.width() : 0;
+    const int down = place.top() > m_listPlace.bottom() ? growth.height() : 0;
+    return place.translated(right, down);
+}
+
+void CPage::SetGrowth(QSize growth)
+{
+    if (!m_growingList)
+        return;
+    if (m_places.empty())
+        TakeTemplatePlaces();
+    for (const TemplatePlace& place : m_places)
+        if (place.control)
+            place.control->setGeometry(GrownPlace(place.rect, growth));
+    if (m_lastColumnWidth > 0)
+        m_growingList->header()->resizeSection(m_growingList->header()->count() - 1, m_lastColumnWidth + growth.width());
 }
 
 bool CPage::UpdateData(bool saveAndValidate)

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QBasicTimer>
+#include <QPointer>
 #include <QWidget>
 
+#include <vector>
+
 class CDataExchange;
+class QTreeView;
 
 // A page of the main dialog's tab control, built from its dialog template.
 // The tab control calls OnSetFocus/OnKillFocus when it shows or hides the page,
@@ -30,14 +34,39 @@ public:
     void KillTimer1();
     bool IsTimer1Active() const;
 
+    // Places the template's controls for a page that is `growth` larger than
+    // at the main window's designed size: the page's growing list takes the
+    // growth (its last column, the description, the width), what lies below
+    // the list moves down with the page's bottom and what lies right of it
+    // moves right. Without growth, and on a page without a growing list, every
+    // control is in its template place.
+    void SetGrowth(QSize growth);
+
     // Moves the fields bound in DoDataExchange into the controls (false) or
     // back and validates them (true); false when a value was refused.
     bool UpdateData(bool saveAndValidate);
 
 protected:
+    // The list that grows with the window (a template control of the page).
+    void SetGrowingList(QTreeView* list) { m_growingList = list; }
+
     virtual void DoDataExchange(CDataExchange& dx);
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    struct TemplatePlace
+    {
+        QPointer<QWidget> control;
+        QRect rect;
+    };
+    void TakeTemplatePlaces();
+    QRect GrownPlace(const QRect& place, QSize growth) const;
+
     QBasicTimer m_timer1;
+    QTreeView* m_growingList = nullptr;
+    // Taken at the first SetGrowth: the template's places and the growing
+    // list's place and last column width.
+    std::vector<TemplatePlace> m_places;
+    QRect m_listPlace;
+    int m_lastColumnWidth = 0;
 };

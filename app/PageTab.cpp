@@ -121,8 +121,10 @@ void CPageTab::LayoutPages()
 {
     const int x = m_tabRects.empty() ? 0 : m_tabRects[0].left() + 1;
     const int y = m_tabAreaHeight + 1;
+    const QSize growth = m_designedSize.isValid() ? (size() - m_designedSize).expandedTo({0, 0}) : QSize(0, 0);
     for (CPage* page : m_pages) {
         page->setGeometry(x, y, width() - x - 1, height() - y - 1);
+        page->SetGrowth(growth);
         page->raise();
     }
 }

@@ -22,6 +22,11 @@ public:
     // Inserts the tabs, creates and places the pages and gives page 0 the focus.
     void Init();
 
+    // The size the tab control has in the main window's designed size: the
+    // pages grow by what it grows by (CPage::SetGrowth). Without it the pages
+    // keep their template layout at any size.
+    void SetDesignedSize(QSize size) { m_designedSize = size; }
+
     // Selects a tab as a click on it does, with the page and port switch.
     void SelectTab(int index);
     int CurSel() const { return m_curSel; }
@@ -67,4 +72,5 @@ private:
     int m_curSel = -1;
     int m_tabAreaHeight = 0;
     bool m_doorBaud = false;
+    QSize m_designedSize;
 };

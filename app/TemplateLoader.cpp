@@ -81,11 +81,18 @@ QTabWidget* CreateTabControl(QWidget* parent)
     return tabs;
 }
 
+constexpr QLatin1StringView kControlNamePrefix("ctl");
+
 } // namespace
 
 QString ControlName(int id)
 {
-    return QStringLiteral("ctl%1").arg(id);
+    return kControlNamePrefix + QString::number(id);
+}
+
+bool IsTemplateControl(const QObject* object)
+{
+    return object->objectName().startsWith(kControlNamePrefix);
 }
 
 CTemplateLoader::CTemplateLoader(const DialogTemplate& dialogTemplate)

@@ -9,6 +9,8 @@
 
 // The object name a control gets from its template id.
 QString ControlName(int id);
+// The widget is a control a template made (named by ControlName).
+bool IsTemplateControl(const QObject* object);
 
 // The control with template id `id` below `root`, or nullptr when there is none
 // or it is not a T.

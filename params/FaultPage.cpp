@@ -1,11 +1,14 @@
 #include "params/FaultPage.h"
 
+#include "app/FindBar.h"
 #include "app/ListView.h"
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
 #include "app/PageOperation.h"
+#include "app/RowKeys.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
+#include "params/CsvReport.h"
 #include "params/FaultRecord.h"
 #include "params/GenerationProbe.h"
 #include "params/ParamCatalogue.h"
@@ -21,6 +24,13 @@ constexpr int kTemplateId = 133;
 constexpr int kListId = 1032;
 constexpr int kResetButtonId = 1002;
 constexpr int kRefreshButtonId = 1003;
+
+// After the designed four columns, each fault's explanation: the text its
+// click shows in a message box, readable for the whole log at once.
+constexpr int kCodeColumn = 1;
+constexpr int kTimeColumn = 3;
+constexpr int kTextColumn = 4;
+constexpr int kTextColumnWidth = 300;
 
 // The request for fault record `number`: a byte on the long-record generation
 // (as the generation probe asks for record 0), the single hex digit of the
@@ -58,7 +68,12 @@ CFaultPage::CFaultPage(QWidget* parent)
     InsertColumn(m_list, 1, "故障码", 60, Qt::AlignCenter);
     InsertColumn(m_list, 2, "楼层", 40, Qt::AlignCenter);
     InsertColumn(m_list, 3, "时间", 250, Qt::AlignCenter);
+    InsertColumn(m_list, kTextColumn, "说明", kTextColumnWidth);
     connect(m_list, &QTreeWidget::clicked, this, &CFaultPage::OnListClick);
+    new CRowKeys(m_list, [this] { OnListClick(); });
+    new CFindBar(m_list, {kCodeColumn, kTextColumn});
+    SetGrowingList(m_list);
+    AddExportAction(m_list, [this] { ExportCsv(this, "故障记录", ReportRows()); });
     connect(Control<QPushButton>(this, kResetButtonId), &QPushButton::clicked, this,
             &CFaultPage::OnResetButton);
     connect(Control<QPushButton>(this, kRefreshButtonId), &QPushButton::clicked, this,
@@ -119,9 +134,12 @@ void CFaultPage::AddRecordRow(int number)
     if (!FaultRecord::Read(m_longFormat, record) || record.code == 0)
         return;
     const int row = InsertRow(m_list, number, record.number, record.code);
-    SetRowText(m_list, row, 1, QString::number(record.code));
+    SetRowText(m_list, row, kCodeColumn, QString::number(record.code));
     SetRowText(m_list, row, 2, record.floor);
-    SetRowText(m_list, row, 3, record.time);
+    SetRowText(m_list, row, kTimeColumn, record.time);
+    const QString text = CParamCatalogue::FaultText(m_longFormat, record.code);
+    SetRowText(m_list, row, kTextColumn, text);
+    m_list->topLevelItem(row)->setToolTip(kTextColumn, text); // the whole of a text the column cuts
 }
 
 void CFaultPage::OnListClick()
@@ -154,4 +172,13 @@ void CFaultPage::OnRefreshButton()
     }
     DeleteAllRows(m_list);
     GiveFocus();
+}
+
+QList<QStringList> CFaultPage::ReportRows() const
+{
+    QList<QStringList> rows{{"编号", "故障码", "说明", "时间"}};
+    for (int row = 0; row < RowCount(m_list); ++row)
+        rows << QStringList{RowText(m_list, row, 0), RowText(m_list, row, kCodeColumn), RowText(m_list, row, kTextColumn),
+                            RowText(m_list, row, kTimeColumn)};
+    return rows;
 }

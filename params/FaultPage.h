@@ -4,6 +4,8 @@
 
 #include "app/Page.h"
 
+#include <QStringList>
+
 class QTreeWidget;
 
 // The fault codes page: reads the controller's fault log each time it gets the
@@ -32,6 +34,8 @@ private:
     void OnListClick();
     void OnResetButton();
     void OnRefreshButton();
+    // The export's rows: number, code, text, time of each fault shown.
+    QList<QStringList> ReportRows() const;
 
     QTreeWidget* m_list;
     bool m_longFormat = true;

@@ -148,6 +148,11 @@ CLiftParamPage::ReadResult CLiftParamPage::ReadParameters()
     return ReadResult::Complete;
 }
 
+bool CLiftParamPage::IsBitMask(int n) const
+{
+    return EditorOf(n) == Editor::BitMask;
+}
+
 void CLiftParamPage::Edit(int n)
 {
     switch (EditorOf(n)) {

@@ -22,6 +22,7 @@ protected:
     void ReadAll() override;
     void Edit(int n) override;
     CParamCatalogue Catalogue() const override { return CParamCatalogue::ForMainBoard(m_longFormat); }
+    bool IsBitMask(int n) const override;
 
 private:
     enum class ReadResult { NoAnswer, Failed, Cancelled, Complete };

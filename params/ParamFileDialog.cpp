@@ -12,10 +12,10 @@ QString g_lastFolder; // for this run of the program
 
 QString RunFileDialog(QWidget* parent, const ParamFileQuestion& question)
 {
-    QFileDialog dialog(parent, QString(), question.folder, QString("%1(*.F)").arg(question.baseName));
+    QFileDialog dialog(parent, QString(), question.folder, QString("%1(*.%2)").arg(question.baseName, question.suffix));
     dialog.setAcceptMode(question.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(question.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix("F");
+    dialog.setDefaultSuffix(question.suffix);
     dialog.selectFile(question.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -24,13 +24,14 @@ QString RunFileDialog(QWidget* parent, const ParamFileQuestion& question)
 
 } // namespace
 
-QString ChooseParamFile(QWidget* parent, bool save, const QString& baseName)
+QString ChooseParamFile(QWidget* parent, bool save, const QString& baseName, const QString& suffix)
 {
     const ParamFileQuestion question{
         .save = save,
         .baseName = baseName,
+        .suffix = suffix,
         .folder = g_lastFolder.isEmpty() ? QDir::homePath() : g_lastFolder,
-        .fileName = save ? QString("%1-%2.F").arg(baseName, QDate::currentDate().toString(Qt::ISODate)) : baseName,
+        .fileName = save ? QString("%1-%2.%3").arg(baseName, QDate::currentDate().toString(Qt::ISODate), suffix) : baseName,
     };
     const QString path = g_chooser ? g_chooser(question) : RunFileDialog(parent, question);
     if (!path.isEmpty())

@@ -1,12 +1,16 @@
 #include "params/ParamListPage.h"
 
+#include "app/FindBar.h"
 #include "app/ListView.h"
 #include "app/MessageBox.h"
 #include "app/TemplateLoader.h"
 #include "app/PageOperation.h"
+#include "app/RowKeys.h"
 #include "dialogs/ParamReviewDlg.h"
 #include "dialogs/ValueDlg.h"
 #include "link/FrameBuffer.h"
+#include "params/CsvReport.h"
+#include "pages/FloorDisplayTexts.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileDialog.h"
@@ -55,6 +59,14 @@ CExchange::Request RecordWriteRequest(const ParamRecord& record, int ackPos)
             .ackPos = ackPos};
 }
 
+QString MaskBits(int value)
+{
+    QString bits = QString("%1").arg(value, 16, 2, QChar('0'));
+    for (int pos = 12; pos > 0; pos -= 4)
+        bits.insert(pos, ' ');
+    return bits;
+}
+
 QString ParameterList(const std::vector<int>& numbers)
 {
     QStringList names;
@@ -74,7 +86,10 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     InsertColumn(m_list, 0, "编号", kNumberColumnWidth, Qt::AlignCenter);
     InsertColumn(m_list, kValueColumn, "参数", layout.valueColumnWidth, Qt::AlignCenter);
     InsertColumn(m_list, kTextColumn, "说明", layout.textColumnWidth);
-    connect(m_list, &QTreeWidget::clicked, this, &CParamListPage::OnListClick);
+    connect(m_list, &QTreeWidget::clicked, this, &CParamListPage::EditSelectedRow);
+    new CRowKeys(m_list, [this] { EditSelectedRow(); });
+    new CFindBar(m_list, {kTextColumn});
+    SetGrowingList(m_list);
     const auto onClick = [this](int id, void (CParamListPage::*handler)()) {
         connect(Control<QPushButton>(this, id), &QPushButton::clicked, this, handler);
     };
@@ -85,7 +100,7 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     auto* compare = new QAction("与参数文件比较(&C)...", m_list);
     connect(compare, &QAction::triggered, this, [this] { ReviewFile(false); });
     m_list->addAction(compare);
-    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    AddExportAction(m_list, [this] { ExportCsv(this, QString::fromUtf8(m_layout.fileName), ReportRows()); });
 }
 
 // The parameters are read once; refresh, reset and import empty the list so
@@ -144,14 +159,12 @@ int CParamListPage::ReplyValue(int n) const
 void CParamListPage::InsertReadRow(int n)
 {
     const int echoed = ParseHex2(g_reply.Data() + kEchoedNumberPos);
-    const int value = ReplyValue(n);
-    m_set.SetValue(n, value);
     // In number order, also when a read goes on after a gap.
     int row = 0;
     while (row < RowCount(m_list) && RowItemData(m_list, row) < n)
         ++row;
     row = InsertRow(m_list, row, QString("F%1").arg(echoed), n);
-    SetRowText(m_list, row, kValueColumn, QString::number(value));
+    ShowValue(row, n, ReplyValue(n));
     const QString text = Catalogue().Text(n);
     SetRowText(m_list, row, kTextColumn, text);
     m_list->topLevelItem(row)->setToolTip(kTextColumn, text.trimmed()); // the whole of a text the column cuts
@@ -167,9 +180,26 @@ void CParamListPage::ReadBack(int n)
     const int row = FindRowByItemData(m_list, n);
     if (row < 0)
         return;
-    const int value = ReplyValue(n);
+    ShowValue(row, n, ReplyValue(n));
+}
+
+void CParamListPage::ShowValue(int row, int n, int value)
+{
     m_set.SetValue(n, value);
     SetRowText(m_list, row, kValueColumn, QString::number(value));
+    m_list->topLevelItem(row)->setToolTip(kValueColumn, ReadableValue(n));
+}
+
+QString CParamListPage::ReadableValue(int n) const
+{
+    const std::optional<int> value = m_set.Value(n);
+    if (!value)
+        return {};
+    if (IsBitMask(n))
+        return MaskBits(*value);
+    if (m_set.Catalogue().IsOneByte(n) && *value >= kFirstDisplayCode)
+        return DisplayCodeName(*value).trimmed();
+    return {};
 }
 
 // A reply with the write's letters and without the acknowledgement is a
@@ -189,12 +219,24 @@ QString CParamListPage::ValueText(int n) const
     return value ? QString::number(*value) : QString();
 }
 
+// Every parameter read, from the parameter set, as the list shows it, with
+// what its value means.
+QList<QStringList> CParamListPage::ReportRows() const
+{
+    QList<QStringList> rows{{"编号", "参数", "可读值", "说明"}};
+    for (const ParamRecord& record : m_set.Records())
+        rows << QStringList{QString("F%1").arg(record.number), QString::number(record.value),
+                            ReadableValue(record.number), m_set.Text(record.number).trimmed()};
+    return rows;
+}
+
 QString CParamListPage::Description(int n) const
 {
     return RowText(m_list, FindRowByItemData(m_list, n), kTextColumn);
 }
 
-void CParamListPage::OnListClick()
+// A click on a row, or Return / F2 on the selected one.
+void CParamListPage::EditSelectedRow()
 {
     const int row = SelectedRow(m_list);
     if (RowCount(m_list) > 0 && row >= 0)

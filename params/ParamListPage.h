@@ -5,6 +5,8 @@
 #include "params/ParamCatalogue.h"
 #include "params/ParamSet.h"
 
+#include <QStringList>
+
 #include <vector>
 
 class QTreeWidget;
@@ -39,6 +41,12 @@ public:
     QTreeWidget* List() const { return m_list; }
     const CParamSet& Parameters() const { return m_set; }
 
+    // What a value means where the decimal number does not say it: a bit
+    // mask's sixteen bits, highest first in groups of four ("1000 0000 0000
+    // 0001"), a floor display code's floor text ("B1"); empty for any other
+    // parameter and for one not read. The value cell's tooltip.
+    QString ReadableValue(int n) const;
+
     // Reply positions of a parameter read (A5): the echoed number, then the
     // value's four hex digits, low byte pair first (two digits for a one-byte
     // parameter).
@@ -64,6 +72,8 @@ protected:
     virtual void Edit(int n) = 0;
     // The parameter set the list shows: value kinds and texts.
     virtual CParamCatalogue Catalogue() const = 0;
+    // Parameter n holds a mask of sixteen switches.
+    virtual bool IsBitMask(int /*n*/) const { return false; }
 
     // Empties the list and the parameter set, which takes the page's catalogue.
     void ClearRows();
@@ -89,7 +99,11 @@ protected:
 
 private:
     int ReplyValue(int n) const;
-    void OnListClick();
+    // Takes parameter n's value into the set and shows it in its row.
+    void ShowValue(int row, int n, int value);
+    void EditSelectedRow();
+    // The export's rows: number, value, readable value, description.
+    QList<QStringList> ReportRows() const;
     void OnRefreshButton();
     void OnResetButton();
     QString ChooseFile(bool save);

@@ -6,11 +6,14 @@
 #include "link/PortChannel.h"
 #include "sim/SimController.h"
 #include "sim/SimReply.h"
+#include "tests/CsvRows.h"
+#include "tests/FileChooser.h"
 #include "tests/ScriptedPeerTest.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -194,7 +197,7 @@ TEST_F(FaultPageTest, ResetAsksFirstThenReportsSuccessRefusalAndSilenceAndReadsT
     EXPECT_TRUE(s_peer->Requests().empty()) << "No sends nothing";
 }
 
-TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead)
+TEST_F(FaultPageTest, RowsShowExportAndClickOrReturnTellTheFaultTextOfTheGenerationOfTheLastAnsweredRead)
 {
     Controller(true, {8, 3});
     m_page.GiveFocus();
@@ -203,6 +206,13 @@ TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead
     List()->clearSelection();
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(20, List()->viewport()->height() - 5));
     EXPECT_EQ(m_boxes.Texts(), (QStringList{"连续8秒钟没有RT-07板的CAN通讯", ""}));
+    EXPECT_EQ((QStringList{Cell(0, 4), Cell(1, 4)}), m_boxes.Texts()) << "the text column shows the same texts";
+    QTemporaryDir dir;
+    CFileChooser chooser(dir.filePath("faults.csv"));
+    TriggerExport(List());
+    EXPECT_TRUE(chooser.Last().fileName.startsWith("故障记录-"));
+    EXPECT_EQ(CsvFileRows(dir.filePath("faults.csv")),
+              (QList<QStringList>{{"编号", "故障码", "说明", "时间"}} + ShownRows(List(), {0, 1, 4, 3}))) << "the export";
 
     m_boxes.Clear();
     Controller(false, {8});
@@ -211,7 +221,10 @@ TEST_F(FaultPageTest, ClickShowsTheFaultTextOfTheGenerationOfTheLastAnsweredRead
     m_page.GiveFocus();
     ASSERT_EQ(RowCount(List()), 1);
     ClickRow(0);
-    EXPECT_EQ(m_boxes.Texts(), QStringList{"连续10S接收不到轿厢信号"});
+    List()->setCurrentItem(List()->topLevelItem(0));
+    QTest::keyClick(List(), Qt::Key_Return);
+    EXPECT_EQ(m_boxes.Texts(), QStringList(2, "连续10S接收不到轿厢信号")) << "a click, then Return";
+    EXPECT_EQ(Cell(0, 4), "连续10S接收不到轿厢信号");
 }
 
 // 刷新 with a silent controller: one probe, no records asked, and the empty
@@ -248,3 +261,4 @@ TEST_F(FaultPageTest, RecordFieldsAreShownOnlyWhenTheReplyCarriesThemInFull)
     EXPECT_EQ(Cell(1, 2), "3");
     EXPECT_EQ(Cell(1, 3), "");
 }
+

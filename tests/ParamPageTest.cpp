@@ -10,6 +10,8 @@
 #include "params/ParamFileDialog.h"
 #include "res/StringTable.h"
 #include "sim/SimReply.h"
+#include "params/CsvReport.h"
+#include "tests/CsvRows.h"
 #include "tests/DialogDriver.h"
 #include "tests/FileChooser.h"
 #include "tests/Misbehaviours.h"
@@ -28,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -488,6 +491,7 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
     write.BuildByteTextArg(0xFF, 'F', '5', 25, "0102"); // 0x0201, low byte first
     EXPECT_EQ(Requests(), (std::vector<std::string>{ReadRequest(25), write.Data(), ReadRequest(25)}));
     EXPECT_EQ(Cell(25, 1), "513");
+    EXPECT_EQ(List()->topLevelItem(25)->toolTip(1), "0000 0010 0000 0001") << "the bits, highest first";
 
     // A reply with other letters skips the dialog; silence asks for another click.
     m_answer = [foreign = 2](const std::string&) mutable -> std::optional<std::string> {
@@ -498,6 +502,8 @@ TEST_F(ParamPageTest, BitMaskIsReadBeforeItsDialogAndWrittenInWireOrder)
     ClickRow(26);
     EXPECT_EQ(Requests(), (std::vector<std::string>(3, ReadRequest(26))));
     EXPECT_EQ(Cell(26, 1), "7");
+    EXPECT_EQ(List()->topLevelItem(26)->toolTip(1), "0000 0000 0000 0111");
+    EXPECT_EQ(List()->topLevelItem(140)->toolTip(1), "") << "an ordinary value says it all";
     m_sim->Misbehaviour().silent = true;
     ClearRequests();
     ClickRow(27);
@@ -511,6 +517,7 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
     CLiftParamPage& page = LiftPage(false);
     page.GiveFocus();
     ASSERT_EQ(Cell(70, 1), "5");
+    EXPECT_EQ(List()->topLevelItem(70)->toolTip(1), "5");
     CModalActions dialogs;
     int shownCode = 0;
     dialogs.Queue([&](QWidget* dialog) {
@@ -529,6 +536,11 @@ TEST_F(ParamPageTest, DisplayCodeDialogOpensAtTheRowsCodeAndWritesTheChosenOne)
     ClickRow(70);
     EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(70, 60), ReadRequest(70)}));
     EXPECT_EQ(Cell(70, 1), "60");
+    EXPECT_EQ(List()->topLevelItem(70)->toolTip(1), "B1") << "the floor text of the code";
+    const QString path = TempPath("lift.csv");
+    CFileChooser chooser(path);
+    TriggerExport(List());
+    EXPECT_EQ(CsvFileRows(path).value(71), (QStringList{"F70", "60", "B1", Cell(70, 2).trimmed()})) << "the export says it too";
 }
 
 // Each editor range of the elevator parameters, at both ends and beside
@@ -1132,4 +1144,85 @@ TEST_F(ParamPageTest, StrayBytesBeforeTheProbeReplyDoNotChangeTheGeneration)
     EXPECT_FALSE(page.IsLongFormat());
     EXPECT_EQ(RowCount(List()), 114);
     EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// Return, Enter and F2 edit the selected row as a click does, the arrow keys
+// choose the row; Tab from the list reaches every button.
+TEST_F(ParamPageTest, KeysOnTheSelectedRowEditItAsAClickDoesAndTabReachesEveryButton)
+{
+    DoorPage().GiveFocus();
+    List()->setCurrentItem(List()->topLevelItem(10));
+    const std::tuple<Qt::Key, Qt::Key, int> presses[] = {
+        {Qt::Key_Down, Qt::Key_Return, 11}, {Qt::Key_Up, Qt::Key_F2, 10}, {Qt::Key_Down, Qt::Key_Enter, 11}};
+    for (const auto& [move, edit, row] : presses) {
+        CModalActions dialogs;
+        dialogs.Queue(EnterValue(QString::number(row + 100)));
+        ClearRequests();
+        QTest::keyClick(List(), move);
+        QTest::keyClick(List(), edit);
+        EXPECT_EQ(Requests(), (std::vector<std::string>{WriteRequest(row, row + 100), ReadRequest(row)})) << edit;
+    }
+    m_page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+    List()->setFocus();
+    QSet<QWidget*> reached;
+    while (!reached.contains(QApplication::focusWidget()) && reached.size() < 20) {
+        reached.insert(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (QPushButton* button : m_page->findChildren<QPushButton*>())
+        EXPECT_TRUE(!button->isVisible() || reached.contains(button)) << button->text().toStdString();
+}
+
+// 导出 writes every row as the list shows it as a CSV report that reads back
+// field for field (quotes, commas, line breaks); an empty list exports nothing.
+TEST_F(ParamPageTest, ExportWritesTheShownRowsAsACsvReport)
+{
+    const QList<QStringList> odd{{"a,b", "say \"B1\"", "two\r\nlines", ""}, {"额定速度"}};
+    EXPECT_EQ(CsvRows(CsvBytes(odd)), odd);
+    DoorPage();
+    CFileChooser chooser(TempPath("door.csv"));
+    TriggerExport(List());
+    EXPECT_EQ(chooser.Count(), 0);
+    EXPECT_EQ(m_boxes.Count(), 1) << "nothing read, nothing to export";
+    m_page->GiveFocus();
+    TriggerExport(List());
+    EXPECT_EQ(chooser.Last().fileName, "门机参数-" + QDate::currentDate().toString(Qt::ISODate) + ".csv");
+    QList<QStringList> shown{{"编号", "参数", "可读值", "说明"}};
+    for (QStringList row : ShownRows(List(), {0, 1, 1, 2})) {
+        row[2].clear(); // a door machine value means what its number says
+        shown << row;
+    }
+    EXPECT_EQ(CsvFileRows(TempPath("door.csv")), shown);
+}
+
+// Ctrl+F opens the find bar: a number or a part of a description leaves only
+// the matching rows, Return edits the one found, Escape shows every row and
+// gives the list its designed place; typing in the list opens the bar too.
+TEST_F(ParamPageTest, FindBarShowsOnlyMatchingRowsAndEscapeRestoresTheDesignedList)
+{
+    DoorPage().GiveFocus();
+    const QRect designed = List()->geometry();
+    QTest::keyClick(List(), Qt::Key_F, Qt::ControlModifier);
+    auto* edit = m_page->findChild<QWidget*>("findBar")->findChild<QLineEdit*>();
+    ASSERT_TRUE(edit->isVisible());
+    const std::pair<QString, QList<QStringList>> finds[] = {
+        {"F6", {{"F6"}}}, {"6", {{"F6"}}}, {"f12", {{"F12"}}}, {"v/f", {{"F3"}}}, {"关门高速", {{"F12"}}}, {"无此参数", {}}};
+    CModalActions dialogs;
+    for (const auto& [query, rows] : finds) {
+        edit->setText(query);
+        EXPECT_EQ(ShownRows(List(), {0}), rows) << query.toStdString();
+        dialogs.Queue(EnterValue("3"));
+        ClearRequests();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(List(), Qt::Key_Return);
+        EXPECT_EQ(Requests().size(), rows.empty() ? 0u : 2u) << "the row found is edited, never a hidden one";
+        dialogs.DropPending();
+    }
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(edit->isVisible());
+    EXPECT_FALSE(List()->topLevelItem(40)->isHidden());
+    EXPECT_EQ(List()->geometry(), designed);
+    QTest::keyClick(List(), Qt::Key_7);
+    EXPECT_EQ(edit->isVisible() ? edit->text() : "", "7");
 }
