@@ -3,6 +3,7 @@
 #include "app/InputGuard.h"
 #include "link/Cancel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -38,6 +39,7 @@ CProgressStrip::CProgressStrip(QWidget* host, const QString& what, int total)
     layout->addWidget(cancel);
     SetTotal(total);
     PlaceAtBottom();
+    host->installEventFilter(this);
     show();
     raise();
 }
@@ -56,6 +58,13 @@ void CProgressStrip::SetDone(int done)
     m_bar->setValue(std::min(done, m_bar->maximum()));
 }
 
+bool CProgressStrip::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        FollowHost();
+    return false;
+}
+
 QString CProgressStrip::Text() const
 {
     return m_text->text();
@@ -72,5 +81,14 @@ void CProgressStrip::PlaceAtBottom()
         buttonsTop = std::max(buttonsTop, button->y());
     if (buttonsTop >= 0)
         top = std::min(top, buttonsTop - kMargin);
-    setGeometry(0, top, host->width(), host->height() - top);
+    m_height = host->height() - top;
+    FollowHost();
+}
+
+// The buttons keep their distance from the bottom when the window changes
+// size, and so does the strip.
+void CProgressStrip::FollowHost()
+{
+    const QWidget* host = parentWidget();
+    setGeometry(0, host->height() - m_height, host->width(), m_height);
 }

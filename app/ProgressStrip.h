@@ -21,12 +21,18 @@ public:
 
     static constexpr const char* kObjectName = "progressStrip";
 
+protected:
+    // Follows the host when the window grows or shrinks meanwhile.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void PlaceAtBottom();
+    void FollowHost();
 
     QString m_what;
     int m_total;
     int m_done = 0;
+    int m_height = 0;
     QLabel* m_text;
     QProgressBar* m_bar;
 };
