@@ -232,7 +232,7 @@ QList<QStringList> CParamListPage::ReportRows() const
 
 QString CParamListPage::Description(int n) const
 {
-    return RowText(m_list, FindRowByItemData(m_list, n), kTextColumn);
+    return m_set.Text(n);
 }
 
 // A click on a row, or Return / F2 on the selected one.

@@ -20,7 +20,6 @@ public:
     const CParamCatalogue& Catalogue() const { return m_catalogue; }
     // Forgets every value; a new catalogue when the controller's generation changed.
     void Clear(CParamCatalogue catalogue);
-    void Clear() { Clear(m_catalogue); }
 
     void SetValue(int n, int value);
     std::optional<int> Value(int n) const;
