@@ -29,6 +29,7 @@ CPortChannel g_port;
 
 namespace {
 
+// A read looks for the reply every 80 ms and gives up after 20 looks.
 constexpr int kReadPolls = 20;
 constexpr int kReadPollIntervalMs = 80;
 constexpr int kCloseStepMs = 1000;
@@ -41,6 +42,14 @@ constexpr int kReplugCheckMs = 1000;
 // at most kChunkSize at a time (a few milliseconds of a line at 115200 baud).
 constexpr int kGatherMs = 4;
 constexpr int kChunkSize = 1024;
+
+// The number of polls before a read gives up: the designed 20, or more when a
+// test shrinks the poll interval further than the give-up time.
+int ReadPollCount()
+{
+    const int giveUpMs = CTimeScale::GiveUpMs(kReadPolls * kReadPollIntervalMs);
+    return std::max(kReadPolls, giveUpMs / CTimeScale::Ms(kReadPollIntervalMs));
+}
 
 // 0 for a character size the line does not have.
 tcflag_t CharacterSize(int dataBits)
@@ -287,7 +296,8 @@ int CPortChannel::Read(char* buffer, int maxCount)
     // The monitor thread leaves the device alone while a reply is collected here.
     m_reading = true;
     int stored = 0;
-    for (int poll = 0; maxCount > 0 && poll < kReadPolls; ++poll) {
+    const int polls = ReadPollCount();
+    for (int poll = 0; maxCount > 0 && poll < polls; ++poll) {
         CLinkHooks::Wait(CTimeScale::Ms(kReadPollIntervalMs));
         const int got = ReadPoll(buffer, stored, maxCount);
         stored += got;

@@ -99,7 +99,7 @@ TEST_F(ICDlgTest, TwoFailedTriesReportFailureAndKeepTheDialogOpen)
 }
 
 // The controller gets a second before the first try; each try waits 500 ms,
-// then reads for up to 20 polls of 80 ms (all scaled).
+// then reads for up to 1.6 s (all scaled).
 TEST_F(ICDlgTest, SilentControllerFailsAfterThePauseAndTwoTries)
 {
     m_silent = true;
@@ -109,7 +109,7 @@ TEST_F(ICDlgTest, SilentControllerFailsAfterThePauseAndTwoTries)
     const qint64 elapsed = clock.elapsed();
     EXPECT_EQ(m_boxes.Texts(), QStringList{"修改失败，请再按确定!"});
     EXPECT_EQ(Requests(), std::vector<std::string>(2, CTestPeer::Frame("FFFD070000D")));
-    EXPECT_GE(elapsed, CTimeScale::Ms(1000) + 2 * (CTimeScale::Ms(500) + 20 * CTimeScale::Ms(80)));
+    EXPECT_GE(elapsed, CTimeScale::Ms(1000) + 2 * (CTimeScale::Ms(500) + CTimeScale::GiveUpMs(1600)));
     EXPECT_TRUE(dialog.isVisible());
     Click(&dialog, 2);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
