@@ -23,7 +23,9 @@ void CPage::GiveFocus()
 
 void CPage::SetTimer1(int ms)
 {
-    m_timer1.start(CTimeScale::Ms(ms), this);
+    // A live page's next poll goes out when the timer fires, answered or not:
+    // its period is the time a reply is given.
+    m_timer1.start(CTimeScale::ReplyMs(ms), this);
 }
 
 void CPage::KillTimer1()

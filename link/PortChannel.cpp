@@ -47,7 +47,7 @@ constexpr int kChunkSize = 1024;
 // test shrinks the poll interval further than the give-up time.
 int ReadPollCount()
 {
-    const int giveUpMs = CTimeScale::GiveUpMs(kReadPolls * kReadPollIntervalMs);
+    const int giveUpMs = CTimeScale::ReplyMs(kReadPolls * kReadPollIntervalMs);
     return std::max(kReadPolls, giveUpMs / CTimeScale::Ms(kReadPollIntervalMs));
 }
 

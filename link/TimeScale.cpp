@@ -7,7 +7,7 @@
 namespace {
 
 std::atomic<double> g_factor{1.0};
-std::atomic<double> g_giveUpFactor{1.0};
+std::atomic<double> g_replyFactor{1.0};
 
 int Scaled(int designedMs, double factor)
 {
@@ -23,9 +23,9 @@ int CTimeScale::Ms(int designedMs)
     return Scaled(designedMs, g_factor.load());
 }
 
-int CTimeScale::GiveUpMs(int designedMs)
+int CTimeScale::ReplyMs(int designedMs)
 {
-    return Scaled(designedMs, g_giveUpFactor.load());
+    return Scaled(designedMs, g_replyFactor.load());
 }
 
 double CTimeScale::Factor()
@@ -33,13 +33,13 @@ double CTimeScale::Factor()
     return g_factor.load();
 }
 
-double CTimeScale::GiveUpFactor()
+double CTimeScale::ReplyFactor()
 {
-    return g_giveUpFactor.load();
+    return g_replyFactor.load();
 }
 
-void CTimeScale::SetFactor(double factor, double giveUpFactor)
+void CTimeScale::SetFactor(double factor, double replyFactor)
 {
     g_factor = factor > 0 ? factor : 1.0;
-    g_giveUpFactor = giveUpFactor > 0 ? giveUpFactor : 1.0;
+    g_replyFactor = replyFactor > 0 ? replyFactor : 1.0;
 }

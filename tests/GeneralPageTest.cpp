@@ -160,7 +160,7 @@ TEST_F(GeneralPageTest, ProgramNameFailingTwiceStopsTheReadWithOneMessageAndNoCl
     ClearRequests();
     m_sim->Misbehaviour().badChecksumFraction = 1.0;
     Page()->GiveFocus();
-    Run(CTimeScale::Ms(1200));
+    Run(CTimeScale::ReplyMs(1200)); // longer than the clock's tick
     EXPECT_EQ(Requests(), (std::vector<std::string>{Command('A', 'B'), Command('A', 'B')}));
     EXPECT_EQ(m_boxes.Texts(), QStringList{"通讯失败,请刷新!"});
     EXPECT_EQ(Field(kId), "00000001");

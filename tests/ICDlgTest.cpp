@@ -109,7 +109,7 @@ TEST_F(ICDlgTest, SilentControllerFailsAfterThePauseAndTwoTries)
     const qint64 elapsed = clock.elapsed();
     EXPECT_EQ(m_boxes.Texts(), QStringList{"修改失败，请再按确定!"});
     EXPECT_EQ(Requests(), std::vector<std::string>(2, CTestPeer::Frame("FFFD070000D")));
-    EXPECT_GE(elapsed, CTimeScale::Ms(1000) + 2 * (CTimeScale::Ms(500) + CTimeScale::GiveUpMs(1600)));
+    EXPECT_GE(elapsed, CTimeScale::Ms(1000) + 2 * (CTimeScale::Ms(500) + CTimeScale::ReplyMs(1600)));
     EXPECT_TRUE(dialog.isVisible());
     Click(&dialog, 2);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);

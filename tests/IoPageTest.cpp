@@ -112,7 +112,7 @@ TEST_F(IoPageTest, PollsA4EveryTickAndShowsTheControllersBits)
     RunUntilRequests(5);
     const qint64 elapsed = clock.elapsed();
     EXPECT_GE(Requests().size(), 5u);
-    EXPECT_LE(static_cast<qint64>(Requests().size()), elapsed / CTimeScale::Ms(100) + 2) << "one request a tick";
+    EXPECT_LE(static_cast<qint64>(Requests().size()), elapsed / CTimeScale::ReplyMs(100) + 2) << "one request a tick";
     EXPECT_EQ(RequestLetters(100), std::vector<std::string>(Requests().size(), "A4"));
     const std::uint64_t inputs = m_sim->MainBoard().Inputs();
     const std::uint32_t outputs = m_sim->MainBoard().Outputs();

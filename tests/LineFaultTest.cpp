@@ -240,10 +240,9 @@ TEST_F(LineFaultTest, FaultReadCutByTheUnplugFailsOnceAndReadsAgainLater)
 TEST_F(LineFaultTest, BurstOfFaultReportsIsShownAndAnsweredOneByOne)
 {
     // The burst crosses from the monitor thread while the status page waits
-    // its pause after a reply; the next poll's write clears the input. At a
-    // twentieth that pause (5 ms) is shorter than the monitor thread's look
-    // again while an exchange holds the device (20 ms), so this runs at a
-    // quarter.
+    // its pause after a reply, and the next poll's write clears the input:
+    // the pause must leave the hand-off its time, so this runs at a quarter
+    // (25 ms) rather than the suite's tenth.
     const CTimeScaleScope quarterScale(0.25);
     Start();
     ASSERT_TRUE(RunUntil([&] { return StatusText(1041) == "自动"; }));

@@ -82,7 +82,7 @@ TEST_F(StatusPageTest, FirstTickReadsTheFloorCountThenPollsCallsSpeedAndStateInT
     QElapsedTimer clock;
     clock.start();
     RunUntilRequests(8);
-    EXPECT_GE(clock.elapsed(), CTimeScale::Ms(700)) << "a poll waits 100 ms after each reply";
+    EXPECT_GE(clock.elapsed(), CTimeScale::ReplyMs(700)) << "a poll waits 100 ms after each reply";
 
     EXPECT_EQ(RequestLetters(8), (std::vector<std::string>{"A5", "A3", "A8", "A0", "A3", "A8", "A0", "A3"}));
     CFrameBuffer countRequest;

@@ -7,11 +7,11 @@
 
 // The test peer answers at once, so the designed waits only have to elapse:
 // a twentieth of them is enough, and a test never waits for a wait to pass
-// but for what it brings about. A read still gives up only after a tenth of
-// its designed time (160 ms): 80 ms are now and then exceeded by a
-// pseudo-terminal's or the scheduler's stall.
+// but for what it brings about. The times a reply is given run at a tenth (a
+// read gives up after 160 ms, a live page polls every 10 ms): half of that is
+// now and then exceeded by a pseudo-terminal's or the scheduler's stall.
 constexpr double kTestTimeScale = 0.05;
-constexpr double kTestGiveUpScale = 0.1;
+constexpr double kTestReplyScale = 0.1;
 
 // Widget tests need one application object; they run on the offscreen platform
 // so that no display is required.
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     InitVelorResources();
     CServiceApp::InstallLinkHooks();
     // A test that needs the real timing holds a CTimeScaleScope(1.0).
-    CTimeScale::SetFactor(kTestTimeScale, kTestGiveUpScale);
+    CTimeScale::SetFactor(kTestTimeScale, kTestReplyScale);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
