@@ -8,6 +8,7 @@
 #include "app/TemplateLoader.h"
 #include "link/Cancel.h"
 #include "link/Exchange.h"
+#include "link/FastLine.h"
 #include "link/LineTap.h"
 #include "link/PortChannel.h"
 #include "res/Resources.h"
@@ -100,6 +101,7 @@ void CMainDlg::OnInitDialog()
         return;
     }
     g_specialCode = settings.specialCode[0].toLatin1();
+    CFastLine::SetEnabled(settings.fastLine);
     if (!OpenControllerPort(this, settings, settings.baud)) {
         ReportPortFailure();
         return;

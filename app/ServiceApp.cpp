@@ -8,10 +8,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
 #include <chrono>
+#include <poll.h>
 #include <thread>
 
 namespace {
@@ -40,6 +42,19 @@ void WaitPainting(int ms)
     }
 }
 
+// The same loop, ended early by the first data on fd.
+void WaitReadablePainting(int fd, int ms)
+{
+    QEventLoop loop;
+    QSocketNotifier data(fd, QSocketNotifier::Read);
+    QObject::connect(&data, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    if (loop.exec() < 0) { // the application is quitting
+        pollfd readable{fd, POLLIN, 0};
+        poll(&readable, 1, ms);
+    }
+}
+
 } // namespace
 
 QWidget* CServiceApp::MainWindow()
@@ -64,6 +79,7 @@ void CServiceApp::InstallLinkHooks()
 {
     CLinkHooks::SetErrorHandler(ShowPortError);
     CLinkHooks::SetWaitHandler(WaitPainting);
+    CLinkHooks::SetReadableWaitHandler(WaitReadablePainting);
     CInputGuard::Install();
 }
 

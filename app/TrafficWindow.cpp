@@ -215,6 +215,7 @@ void CTrafficWindow::Listen(bool on)
     }
     CLineTap::SetListener([this](const CLineTap::Frame& frame) {
         Record({QDateTime::currentMSecsSinceEpoch(), frame.sent, frame.baud,
-                QByteArray(frame.bytes.data(), static_cast<qsizetype>(frame.bytes.size())), frame.unsolicited});
+                QByteArray(frame.bytes.data(), static_cast<qsizetype>(frame.bytes.size())), frame.unsolicited,
+                frame.note ? QString::fromUtf8(frame.note) : QString()});
     });
 }

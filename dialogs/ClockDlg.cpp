@@ -32,3 +32,9 @@ void CClockDlg::DoDataExchange(CDataExchange& dx)
     for (const ClockField& f : kClockFields)
         dx.ScannedUnsigned(f.editId, this->*f.field, 0, f.most);
 }
+
+QByteArray CClockDlg::Digits() const
+{
+    return QString::asprintf("%02i%02i%02i%02i%02i%02i", m_nYear, m_nMonth, m_nDay, m_nHour, m_nMinute, m_nSecond)
+        .toLatin1();
+}

@@ -22,6 +22,9 @@ public:
     unsigned m_nMinute = 0;
     unsigned m_nSecond = 0;
 
+    // The six fields as the controller takes them: "%02i" each, YYMMDDhhmmss.
+    QByteArray Digits() const;
+
 protected:
     void DoDataExchange(CDataExchange& dx) override;
 };

@@ -23,3 +23,8 @@ void CLineTap::Report(const Frame& frame)
     if (g_listener)
         g_listener(frame);
 }
+
+void CLineTap::Note(const char* text)
+{
+    Report({false, {}, 0, false, text});
+}

@@ -17,6 +17,7 @@ public:
         std::string_view bytes; // empty for a read that got no reply
         int baud;               // the line rate at that moment
         bool unsolicited;       // sent by the controller on its own (a fault report)
+        const char* note = nullptr; // what the tool made of it, when that is worth a word (UTF-8)
     };
     using Listener = std::function<void(const Frame&)>;
 
@@ -24,4 +25,6 @@ public:
     static Listener SetListener(Listener listener);
     static bool IsListening();
     static void Report(const Frame& frame);
+    // A note without a frame: something the link did on its own (UTF-8).
+    static void Note(const char* text);
 };

@@ -64,7 +64,8 @@ CExchange::Request LearnRequest()
             .waitMs = 50,
             .maxCount = 20,
             .test = Acceptance::LettersAck,
-            .ackPos = 5};
+            .ackPos = 5,
+            .sendsOnce = true};
 }
 
 // An A6 reply carries its value as eight hex digits, lowest byte first; the

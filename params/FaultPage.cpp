@@ -55,7 +55,8 @@ CExchange::Request ResetRequest()
             .waitMs = 50,
             .maxCount = 20,
             .test = Acceptance::LettersAck,
-            .ackPos = 6};
+            .ackPos = 6,
+            .sendsOnce = true};
 }
 
 } // namespace

@@ -45,11 +45,15 @@ CExchange::Request ResetRequest()
             .waitMs = 5000,
             .maxCount = 40,
             .test = Acceptance::NotRefused,
-            .ackPos = 6};
+            .ackPos = 6,
+            .waitIsPause = true,
+            .sendsOnce = true};
 }
 
-// A file's record goes out once; only a reply with the write's letters and
-// without the acknowledgement counts as a refusal.
+// A file's record goes out once (a reply the fast line missed is made up for
+// at the designed pace: the same value written twice changes nothing); only a
+// reply with the write's letters and without the acknowledgement counts as a
+// refusal.
 CExchange::Request RecordWriteRequest(const ParamRecord& record, int ackPos)
 {
     return {.build = [record] { g_request.BuildByteWordArg(kControllerAddress, 'F', '5', record.number, record.value); },
