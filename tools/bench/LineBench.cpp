@@ -7,13 +7,13 @@
 //   velor_line_bench needs-gap   every read on the fast line against a controller that
 //                                needs a pause after its reply: values as at the designed pace?
 
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "app/MainDlg.h"
-#include "app/MessageBox.h"
-#include "app/Page.h"
+#include "ui/MessageBox.h"
+#include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/ServiceApp.h"
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "link/FastLine.h"
 #include "link/LineTap.h"
 #include "params/DoorParamPage.h"
