@@ -304,11 +304,14 @@ void CGeneralPage::OnSetClockButton()
         dialog.m_nMinute = DecimalPair(d + 8);
         dialog.m_nSecond = DecimalPair(d + 10);
         if (dialog.exec() == QDialog::Accepted) {
-            const QByteArray digits = QString::asprintf("%02i%02i%02i%02i%02i%02i", dialog.m_nYear, dialog.m_nMonth,
-                                                        dialog.m_nDay, dialog.m_nHour, dialog.m_nMinute,
-                                                        dialog.m_nSecond)
-                                          .toLatin1();
-            CExchange::Run({.build = TextRequest('9', digits), .waitMs = 50, .maxCount = 30, .test = Acceptance::None});
+            // The laptop's time is the time the request is built, just before it goes out.
+            CExchange::Run({.build = [&dialog] {
+                                dialog.TakeLaptopTime();
+                                TextRequest('9', dialog.Digits())();
+                            },
+                            .waitMs = 50,
+                            .maxCount = 30,
+                            .test = Acceptance::None});
         }
     }
     GiveFocus();
