@@ -6,8 +6,10 @@
 // One listener to what goes over the serial line, such as the traffic window.
 // The port channel reports every write and every reply an exchange reads; the
 // owner of the forwarded bytes reports each frame it assembles. While nobody
-// listens a report costs one test. All reports come on the user-interface
-// thread, where the listener is set too.
+// listens a report costs one test. A write while the previous request is
+// still unanswered is preceded by an empty received frame for that one. All
+// reports come on the user-interface thread, where the listener is set too.
+// Every report also goes to CLineState.
 class CLineTap
 {
 public:

@@ -352,9 +352,15 @@ void CGeneralPage::OnSetClockButton()
         dialog.m_nMinute = DecimalPair(d + 8);
         dialog.m_nSecond = DecimalPair(d + 10);
         if (dialog.exec() == QDialog::Accepted) {
-            const QByteArray digits = dialog.Digits();
-            CExchange::Run({.build = TextRequest('9', digits), .waitMs = 50, .maxCount = 30, .test = Acceptance::None});
-            m_clockSent = digits;
+            // The laptop's time is the time the request is built, just before it goes out.
+            CExchange::Run({.build = [this, &dialog] {
+                                dialog.TakeLaptopTime();
+                                m_clockSent = dialog.Digits();
+                                TextRequest('9', m_clockSent)();
+                            },
+                            .waitMs = 50,
+                            .maxCount = 30,
+                            .test = Acceptance::None});
             m_sinceClockSent.start();
         }
     }

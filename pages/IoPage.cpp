@@ -65,6 +65,9 @@ CIoPage::CIoPage(QWidget* parent)
     BindLamps(this, m_inputLamps, kFirstInputId);
     BindLamps(this, m_outputLamps, kFirstOutputId);
     GreyAllLamps();
+    std::vector<QWidget*> lamps(m_inputLamps.begin(), m_inputLamps.end());
+    lamps.insert(lamps.end(), m_outputLamps.begin(), m_outputLamps.end());
+    SetLiveControls(std::move(lamps));
 }
 
 void CIoPage::GreyAllLamps()

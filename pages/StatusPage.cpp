@@ -138,6 +138,10 @@ CStatusPage::CStatusPage(QWidget* parent)
     m_bigFont.setPixelSize(22);
     SetUpFloorList();
     UpdateData(false);
+    std::vector<QWidget*> live{m_lamp, m_arrow, m_list};
+    for (int id : {kRunId, kStatusId, kSpeedId, kGroupId, kSafetyId, kDoorLockId, kLoadId, kFloorId, kDoorId})
+        live.push_back(Control<QLabel>(this, id));
+    SetLiveControls(std::move(live));
     connect(m_list, &QAbstractItemView::clicked, this, &CStatusPage::OnFloorListClicked);
     connect(Control<QPushButton>(this, kPortSetupId), &QPushButton::clicked, this,
             &CStatusPage::OnPortSetup);

@@ -9,6 +9,7 @@
 #include "dialogs/ParamReviewDlg.h"
 #include "dialogs/ValueDlg.h"
 #include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
 #include "params/CsvReport.h"
 #include "pages/FloorDisplayTexts.h"
 #include "params/ParamComparison.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -105,6 +107,14 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     connect(compare, &QAction::triggered, this, [this] { ReviewFile(false); });
     m_list->addAction(compare);
     AddExportAction(m_list, [this] { ExportCsv(this, QString::fromUtf8(m_layout.fileName), ReportRows()); });
+    // The mark stands between the list and the buttons.
+    m_notUpdated = new QLabel(kNotUpdatedMark, this);
+    m_notUpdated->setObjectName("notUpdated");
+    m_notUpdated->setStyleSheet("color: #b00000; font-weight: bold;");
+    const QRect list = m_list->geometry();
+    const int buttonsTop = Control<QPushButton>(this, kRefreshButtonId)->geometry().top();
+    m_notUpdated->setGeometry(list.left(), list.bottom() + 1, list.width(), buttonsTop - list.bottom() - 1);
+    m_notUpdated->hide();
 }
 
 // The parameters are read once; refresh, reset and import empty the list so
@@ -112,10 +122,45 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
 void CParamListPage::OnSetFocus()
 {
     CPage::OnSetFocus();
-    if (RowCount(m_list) == 0) {
-        ClearRows();
-        ReadAll();
+    if (RowCount(m_list) == 0)
+        ReadAllKeepingLastRead();
+}
+
+void CParamListPage::ReadAllKeepingLastRead()
+{
+    const CLineState::Counts before = CLineState::Tally();
+    ClearRows();
+    ReadAll();
+    KeepLastRead(before);
+}
+
+void CParamListPage::KeepLastRead(const CLineState::Counts& before)
+{
+    const std::optional<CParamSet> lastRead = std::exchange(m_lastRead, std::nullopt);
+    const bool gotValues = !m_set.IsEmpty();
+    const bool silent = !gotValues && CLineState::HeardNothing(before, CLineState::Tally());
+    m_keptOld = !gotValues && lastRead && !lastRead->IsEmpty();
+    if (m_keptOld) {
+        m_set = *lastRead;
+        for (const ParamRecord& record : m_set.Records())
+            InsertValueRow(record.number, record.number, record.value);
     }
+    m_notUpdated->setVisible(m_keptOld || silent);
+    if (silent)
+        VelorMessageBox(SilenceMessage(), MB_OK | MB_ICONWARNING);
+}
+
+QString CParamListPage::SilenceMessage() const
+{
+    return QString("控制器无应答：请检查连线和波特率（%1）").arg(g_port.Baud());
+}
+
+void CParamListPage::ReadAgain()
+{
+    if (!m_set.IsEmpty())
+        m_lastRead = m_set;
+    ClearRows();
+    GiveFocus();
 }
 
 CExchange::Request CParamListPage::ReadRequest(int n, bool oneByte)
@@ -162,13 +207,17 @@ int CParamListPage::ReplyValue(int n) const
 
 void CParamListPage::InsertReadRow(int n)
 {
-    const int echoed = ParseHex2(g_reply.Data() + kEchoedNumberPos);
+    InsertValueRow(n, ParseHex2(g_reply.Data() + kEchoedNumberPos), ReplyValue(n));
+}
+
+void CParamListPage::InsertValueRow(int n, int shownNumber, int value)
+{
     // In number order, also when a read goes on after a gap.
     int row = 0;
     while (row < RowCount(m_list) && RowItemData(m_list, row) < n)
         ++row;
-    row = InsertRow(m_list, row, QString("F%1").arg(echoed), n);
-    ShowValue(row, n, ReplyValue(n));
+    row = InsertRow(m_list, row, QString("F%1").arg(shownNumber), n);
+    ShowValue(row, n, value);
     const QString text = Catalogue().Text(n);
     SetRowText(m_list, row, kTextColumn, text);
     m_list->topLevelItem(row)->setToolTip(kTextColumn, text.trimmed()); // the whole of a text the column cuts
@@ -248,16 +297,16 @@ void CParamListPage::EditSelectedRow()
 }
 
 // A read that was stopped or failed goes on with the parameters not shown
-// yet; a complete list is read again from the start.
+// yet; a complete list, and one kept from an earlier read, is read again
+// from the start.
 void CParamListPage::OnRefreshButton()
 {
-    if (!m_set.IsEmpty() && !m_set.IsComplete()) {
+    if (!m_set.IsEmpty() && !m_set.IsComplete() && !m_keptOld) {
         setFocus(Qt::OtherFocusReason);
         ReadAll();
         return;
     }
-    ClearRows();
-    GiveFocus();
+    ReadAgain();
 }
 
 // The failure message stands while the port is still held: the reset is one
@@ -306,11 +355,10 @@ bool CParamListPage::LoadForReview(const QString& path, ParamFileContents& conte
         VelorMessageBox(error, MB_ICONERROR);
         return false;
     }
-    if (!m_set.IsComplete()) {
-        ClearRows();
-        GiveFocus();
-    }
-    return !m_set.IsEmpty(); // the read has said why it found nothing
+    // Kept values are not what the controller holds now.
+    if (!m_set.IsComplete() || m_keptOld)
+        ReadAgain();
+    return !m_set.IsEmpty() && !m_keptOld; // the read has said why it found nothing
 }
 
 // The file is compared with what the controller holds; only what the
