@@ -356,7 +356,7 @@ void CGeneralPage::OnSetClockButton()
             CExchange::Run({.build = [this, &dialog] {
                                 dialog.TakeLaptopTime();
                                 m_clockSent = dialog.Digits();
-                                TextRequest('9', m_clockSent)();
+                                TextRequest('9', *m_clockSent)();
                             },
                             .waitMs = 50,
                             .maxCount = 30,
