@@ -1,6 +1,6 @@
 #include "app/PortOpening.h"
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "link/PortChannel.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"

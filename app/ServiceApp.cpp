@@ -1,13 +1,13 @@
 #include "app/ServiceApp.h"
 
-#include "app/InputGuard.h"
+#include "ui/InputGuard.h"
 #include "app/MainDlg.h"
-#include "app/MessageBox.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageBox.h"
 #include "link/LinkHooks.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,8 +15,6 @@
 #include <thread>
 
 namespace {
-
-QPointer<QWidget> g_mainWindow;
 
 const char kPortErrorCaption[] = "Application Error";
 
@@ -42,24 +40,6 @@ void WaitPainting(int ms)
 
 } // namespace
 
-QWidget* CServiceApp::MainWindow()
-{
-    return g_mainWindow.data();
-}
-
-void CServiceApp::SetMainWindow(QWidget* window)
-{
-    g_mainWindow = window;
-}
-
-void CServiceApp::CloseMainWindow()
-{
-    // Posted, so a close asked for while the main dialog is still initialising
-    // takes effect as soon as it runs.
-    if (QWidget* window = MainWindow())
-        QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
-}
-
 void CServiceApp::InstallLinkHooks()
 {
     CLinkHooks::SetErrorHandler(ShowPortError);
@@ -70,9 +50,9 @@ void CServiceApp::InstallLinkHooks()
 int CServiceApp::Run()
 {
     CMainDlg dialog;
-    SetMainWindow(&dialog);
+    CMainWindow::Set(&dialog);
     dialog.OnInitDialog();
     dialog.exec();
-    SetMainWindow(nullptr);
+    CMainWindow::Set(nullptr);
     return 0;
 }

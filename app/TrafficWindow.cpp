@@ -1,7 +1,7 @@
 #include "app/TrafficWindow.h"
 
-#include "app/InputGuard.h"
-#include "app/MessageBox.h"
+#include "ui/InputGuard.h"
+#include "ui/MessageBox.h"
 #include "link/LineTap.h"
 #include "link/PortChannel.h"
 #include "res/Resources.h"

@@ -1,6 +1,6 @@
 #include "dialogs/ClockDlg.h"
 
-#include "app/DataExchange.h"
+#include "ui/DataExchange.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TemplateDialog.h"
+#include "ui/TemplateDialog.h"
 
 // Takes a date and a time for the controller's clock. The caller fills the six
 // fields, runs the dialog and uses them only after OK. OK reads the edits in

@@ -1,9 +1,9 @@
 #include "pages/GeneralPage.h"
 
-#include "app/DataExchange.h"
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
-#include "app/WaitCursor.h"
+#include "ui/DataExchange.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
+#include "ui/WaitCursor.h"
 #include "dialogs/ClockDlg.h"
 #include "link/BusyScope.h"
 #include "link/ControllerText.h"

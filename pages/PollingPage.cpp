@@ -1,11 +1,9 @@
 #include "pages/PollingPage.h"
 
-#include "app/PageTab.h"
 #include "link/PortChannel.h"
 
-CPollingPage::CPollingPage(int templateId, int pageIndex, QWidget* parent)
+CPollingPage::CPollingPage(int templateId, QWidget* parent)
     : CPage(templateId, parent)
-    , m_pageIndex(pageIndex)
 {
 }
 
@@ -21,12 +19,6 @@ void CPollingPage::OnKillFocus()
 
 void CPollingPage::OnTimer1()
 {
-    if (IsShownPage() && (g_port.IsLineUp() || !g_port.IsOpen()))
+    if (IsCurrentPage() && (g_port.IsLineUp() || !g_port.IsOpen()))
         OnPoll();
-}
-
-bool CPollingPage::IsShownPage() const
-{
-    const auto* tab = qobject_cast<const CPageTab*>(parentWidget());
-    return tab && tab->m_curPage == m_pageIndex;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 // A page that polls the controller while it is the shown page: timer 1 runs
 // from the moment the page gets the focus until it loses it. A tick polls only
@@ -13,21 +13,14 @@ class CPollingPage : public CPage
 public:
     static constexpr int kPollPeriodMs = 100;
 
-    CPollingPage(int templateId, int pageIndex, QWidget* parent);
+    CPollingPage(int templateId, QWidget* parent);
 
     void OnSetFocus() override;
     void OnKillFocus() override;
     // Ticks while the port's device is away send nothing.
     void OnTimer1() final;
 
-    // True while the tab control that holds the page shows it; a page outside
-    // a tab control is never shown.
-    bool IsShownPage() const;
-
 protected:
     // One tick of timer 1 on the shown page.
     virtual void OnPoll() = 0;
-
-private:
-    int m_pageIndex;
 };

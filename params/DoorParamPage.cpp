@@ -1,6 +1,6 @@
 #include "params/DoorParamPage.h"
 
-#include "app/PageOperation.h"
+#include "ui/PageOperation.h"
 #include "link/FrameBuffer.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "params/ParamImport.h"
 
-#include "app/MessageBox.h"
-#include "app/PageOperation.h"
+#include "ui/MessageBox.h"
+#include "ui/PageOperation.h"
 #include "link/FrameBuffer.h"
 #include "params/ParamFile.h"
 #include "params/ParamListPage.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Page.h"
+#include "ui/Page.h"
 #include "link/Exchange.h"
 #include "params/ParamCatalogue.h"
 #include "params/ParamSet.h"

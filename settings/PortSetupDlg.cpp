@@ -1,9 +1,9 @@
 #include "settings/PortSetupDlg.h"
 
-#include "app/DataExchange.h"
-#include "app/MessageBox.h"
-#include "app/ServiceApp.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/MessageBox.h"
+#include "ui/MainWindow.h"
+#include "ui/TemplateLoader.h"
 #include "settings/PortDeviceLine.h"
 #include "settings/PortSettings.h"
 #include "settings/SettingsStore.h"
@@ -140,7 +140,7 @@ void CPortSetupDlg::OnOK()
     const QString failure = SaveSettings(comwhole);
     if (failure.isEmpty()) {
         VelorMessageBox("请重新启动程序，方能生效");
-        CServiceApp::CloseMainWindow();
+        CMainWindow::Close();
     } else {
         VelorMessageBox("无法保存串口设置：" + failure, MB_OK | MB_ICONERROR);
     }

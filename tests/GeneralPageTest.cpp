@@ -1,7 +1,7 @@
 #include "pages/GeneralPage.h"
 
-#include "app/DataExchange.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/TemplateLoader.h"
 #include "dialogs/ClockDlg.h"
 #include "link/TimeScale.h"
 #include "sim/SimReply.h"

@@ -1,7 +1,7 @@
 #include "dialogs/LockoutDlg.h"
 #include "dialogs/LockoutTimeDlg.h"
 
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "link/TimeScale.h"
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"

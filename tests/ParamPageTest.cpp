@@ -1,9 +1,9 @@
 #include "params/DoorParamPage.h"
 #include "params/LiftParamPage.h"
 
-#include "app/ListView.h"
-#include "app/ProgressStrip.h"
-#include "app/TemplateLoader.h"
+#include "ui/ListView.h"
+#include "ui/ProgressStrip.h"
+#include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "link/TimeScale.h"
 #include "params/ParamFile.h"

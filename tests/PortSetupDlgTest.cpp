@@ -1,4 +1,4 @@
-#include "app/ServiceApp.h"
+#include "ui/MainWindow.h"
 #include "settings/PortSetupDlg.h"
 #include "settings/SettingsStore.h"
 #include "tests/MessageBoxRecorder.h"
@@ -54,7 +54,7 @@ protected:
 TEST_F(PortSetupDlgTest, FirstRunShowsAndStoresDefaultsThenClosesMainWindow)
 {
     mainWindow.show();
-    CServiceApp::SetMainWindow(&mainWindow);
+    CMainWindow::Set(&mainWindow);
     QStringList shown;
     RunDialog([&](CPortSetupDlg& d) { shown = Shown(d); }, 1);
     EXPECT_EQ(shown, QStringList({"COM1", "9600", "38400", "8", "1", "无"}));
@@ -65,7 +65,7 @@ TEST_F(PortSetupDlgTest, FirstRunShowsAndStoresDefaultsThenClosesMainWindow)
     EXPECT_EQ(boxes.Texts(), QStringList({"请重新启动程序，方能生效"}));
     QCoreApplication::processEvents();
     EXPECT_FALSE(mainWindow.isVisible()) << "saving closes the main window";
-    CServiceApp::SetMainWindow(nullptr);
+    CMainWindow::Set(nullptr);
 }
 
 TEST_F(PortSetupDlgTest, ChosenEntriesMakeTheSummaryAndSpecialCodeIsKept)

@@ -1,7 +1,7 @@
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "app/MainDlg.h"
 #include "app/PageTab.h"
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "params/LiftParamPage.h"
 #include "res/DialogTemplates.h"
 
