@@ -150,9 +150,11 @@ CParamListPage::ReadResult CParamListPage::ReadAgain()
     return ReadAll();
 }
 
+// After a write (an import, a reset) the values last read are no longer the
+// controller's: nothing of them is kept.
 void CParamListPage::ReadOnFocus()
 {
-    ClearForNewRead();
+    ClearRows();
     GiveFocus();
 }
 
@@ -315,7 +317,8 @@ void CParamListPage::OnRefreshButton()
         ReadAll();
         return;
     }
-    ReadOnFocus();
+    ClearForNewRead();
+    GiveFocus();
 }
 
 // The failure message stands while the port is still held: the reset is one

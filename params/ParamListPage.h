@@ -63,7 +63,8 @@ public:
     ReadResult ReadForReview();
     // Reads every parameter again from the beginning, now.
     ReadResult ReadAgain();
-    // Empties the set and gives the page the focus, which reads it again.
+    // Empties the set and gives the page the focus, which reads it again; after
+    // a write nothing of the values last read is kept.
     void ReadOnFocus();
     // Reads parameter n again and shows its value in its row; silent when the
     // controller does not answer.
