@@ -3,13 +3,19 @@
 #include "app/ProgressStrip.h"
 #include "link/Cancel.h"
 
-CPageOperation::CPageOperation(QWidget* host, const QString& what, int total)
-    : m_strip(new CProgressStrip(host, what, total))
+CPageOperation::CPageOperation(QWidget* host, const QString& what, int total, Stop stop)
+    : m_stoppable(stop == Stop::Allowed)
+    , m_strip(new CProgressStrip(host, what, total, m_stoppable))
 {
+    if (m_stoppable)
+        CCancel::StoppableBegins();
 }
 
 CPageOperation::~CPageOperation()
 {
+    s_lastStopped = Cancelled();
+    if (m_stoppable)
+        CCancel::StoppableEnds();
     delete m_strip.data();
 }
 
@@ -28,4 +34,9 @@ void CPageOperation::SetTotal(int total)
 bool CPageOperation::Cancelled() const
 {
     return CCancel::Requested();
+}
+
+bool CPageOperation::LastWasStopped()
+{
+    return s_lastStopped;
 }

@@ -257,14 +257,15 @@ void CParamListPage::OnRefreshButton()
 }
 
 // The failure message stands while the port is still held: the reset is one
-// operation up to the list's new read.
+// operation up to the list's new read. Once sent it cannot be taken back, so
+// it cannot be stopped either.
 void CParamListPage::OnResetButton()
 {
     if (!AskFirst(QString::fromUtf8(m_layout.resetQuestion)))
         return;
     {
-        CPageOperation operation(this, "复位参数", 1);
-        if (!CExchange::Run(ResetRequest()) && !operation.Cancelled())
+        CPageOperation operation(this, "复位参数", 1, CPageOperation::Stop::NotAllowed);
+        if (!CExchange::Run(ResetRequest()))
             VelorMessageBox("复位F参数失败");
     }
     ClearRows();
@@ -302,11 +303,15 @@ bool CParamListPage::LoadForReview(const QString& path, ParamFileContents& conte
         VelorMessageBox(error, MB_ICONERROR);
         return false;
     }
+    // A read that was stopped (by 取消 or by the window closing) opens no
+    // review; one that found nothing has said why.
     if (!m_set.IsComplete()) {
         ClearRows();
         GiveFocus();
+        if (CPageOperation::LastWasStopped())
+            return false;
     }
-    return !m_set.IsEmpty(); // the read has said why it found nothing
+    return !m_set.IsEmpty();
 }
 
 // The file is compared with what the controller holds; only what the
