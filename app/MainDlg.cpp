@@ -1,13 +1,16 @@
 #include "app/MainDlg.h"
 
-#include "app/MessageBox.h"
-#include "app/Page.h"
+#include "ui/MessageBox.h"
+#include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/PortOpening.h"
+#include "app/StatusLine.h"
 #include "app/TrafficWindow.h"
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "link/Cancel.h"
 #include "link/Exchange.h"
+#include "link/FastLine.h"
+#include "link/LineState.h"
 #include "link/LineTap.h"
 #include "link/PortChannel.h"
 #include "res/Resources.h"
@@ -45,9 +48,12 @@ CMainDlg::CMainDlg(QWidget* parent)
         m_tab->setGeometry(placeholder->geometry());
         delete placeholder;
     }
-    // The window opens at its designed size and may be resized and maximised
-    // from there; the pages keep their designed layout at that size.
-    m_designedSize = size();
+    // The window opens at its designed size, the template's with the status
+    // line under it, and may be resized and maximised from there; the pages
+    // keep their designed layout at that size.
+    m_statusLine = new CStatusLine(this);
+    m_designedSize = size() + QSize(0, m_statusLine->sizeHint().height());
+    resize(m_designedSize);
     m_tabPlace = m_tab->geometry();
     m_tab->SetDesignedSize(m_tabPlace.size());
     setMinimumSize(m_designedSize);
@@ -102,6 +108,8 @@ void CMainDlg::OnInitDialog()
         return;
     }
     g_specialCode = settings.specialCode[0].toLatin1();
+    CFastLine::SetEnabled(settings.fastLine);
+    m_statusLine->SetPort(settings.port, m_tab);
     if (!OpenControllerPort(this, settings, settings.baud)) {
         ReportPortFailure();
         return;
@@ -132,6 +140,8 @@ void CMainDlg::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     const QSize growth = size() - m_designedSize;
     m_tab->setGeometry(m_tabPlace.adjusted(0, 0, growth.width(), growth.height()));
+    const int lineHeight = m_statusLine->sizeHint().height();
+    m_statusLine->setGeometry(0, height() - lineHeight, width(), lineHeight);
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event)
@@ -154,6 +164,8 @@ void CMainDlg::OnCommLineChanged(bool up, int /*portNumber*/)
     // A frame cut by the loss of the line never ends.
     if (!up)
         m_assembler.DropFrame();
+    CLineState::SetLineUp(up);
+    m_statusLine->Refresh();
     for (int i = 0; i < m_tab->TabCount(); ++i)
         if (CPage* page = m_tab->Page(i))
             page->OnLineChanged(up);

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class CPageTab;
+class CStatusLine;
 class CTrafficWindow;
 
 // The main dialog "VELOR": opens the port from the stored settings, hosts the
@@ -28,6 +29,7 @@ public:
     Q_INVOKABLE void OnCommLineChanged(bool up, int portNumber);
 
     CPageTab* PageTab() const { return m_tab; }
+    CStatusLine* StatusLine() const { return m_statusLine; }
 
     // Opens the traffic window (Ctrl+Shift+T, or the tab bar's context menu).
     void ShowTrafficWindow();
@@ -50,7 +52,8 @@ private:
     void AddTrafficAction();
 
     CPageTab* m_tab;
-    QSize m_designedSize; // the template's: the size the window opens at and its least size
+    CStatusLine* m_statusLine; // under the tab control, across the window
+    QSize m_designedSize; // the template's and the status line's: the size the window opens at and its least size
     QRect m_tabPlace;     // the tab control's place at the designed size
     CTrafficWindow* m_traffic = nullptr; // made when first opened
     CFrameAssembler m_assembler;

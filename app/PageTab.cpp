@@ -1,8 +1,8 @@
 #include "app/PageTab.h"
 
-#include "app/Page.h"
+#include "ui/Page.h"
 #include "app/PortOpening.h"
-#include "app/WaitCursor.h"
+#include "ui/WaitCursor.h"
 #include "link/PortChannel.h"
 #include "params/DoorParamPage.h"
 #include "params/FaultPage.h"
@@ -91,6 +91,7 @@ void CPageTab::CreatePages()
     for (int i = 0; i < m_pageCount; ++i) {
         CPage* page = g_pageFactory ? g_pageFactory(i, this) : CreatePage(i, this);
         page->setVisible(i == 0);
+        page->SetCurrentPage(i == 0);
         m_pages.push_back(page);
     }
 }
@@ -226,7 +227,9 @@ void CPageTab::OnSelChange()
 
     m_pages[m_curPage]->OnKillFocus();
     m_pages[m_curPage]->hide();
+    m_pages[m_curPage]->SetCurrentPage(false);
     m_curPage = m_curSel;
+    m_pages[m_curPage]->SetCurrentPage(true);
     m_pages[m_curPage]->show();
 
     if (m_curPage == kDoorPage) {

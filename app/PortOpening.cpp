@@ -1,6 +1,7 @@
 #include "app/PortOpening.h"
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
+#include "link/LineState.h"
 #include "link/PortChannel.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"
@@ -23,8 +24,11 @@ QString FailureDetails(const QString& device, int error)
 
 } // namespace
 
+// What the line showed before tells nothing about the port opened now (at
+// another rate, perhaps to another device).
 bool OpenControllerPort(QObject* owner, const PortSettings& settings, int baud)
 {
+    CLineState::SetLineUp(true);
     return g_port.Open(owner, settings.port, baud, settings.parity, settings.dataBits, settings.stopBits,
                        kEventMask) == 1;
 }

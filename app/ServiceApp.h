@@ -9,12 +9,6 @@ class CServiceApp
 public:
     int Run();
 
-    // The main window while the main dialog runs, else nullptr.
-    static QWidget* MainWindow();
-    // Asks the main window to close (as a posted close request), which ends the program.
-    static void CloseMainWindow();
-    static void SetMainWindow(QWidget* window);
-
     // Lets the port channel show its errors in a message box and keeps the
     // windows painting while an exchange waits; the program and the widget
     // tests install them once at start.

@@ -14,9 +14,17 @@ QString NoteText(const TrafficEntry& entry)
 {
     if (entry.unsolicited)
         return "主动上报（故障报告）";
+    if (!entry.note.isEmpty())
+        return entry.note;
     if (!entry.sent && entry.bytes.isEmpty())
         return "无应答";
     return {};
+}
+
+// A note of the link on its own, with no frame of the line.
+bool IsLinkNote(const TrafficEntry& entry)
+{
+    return entry.bytes.isEmpty() && !entry.note.isEmpty();
 }
 
 } // namespace
@@ -70,8 +78,8 @@ QString CTrafficLog::EntryText(const TrafficEntry& entry, int column)
 {
     switch (column) {
     case TimeColumn: return QDateTime::fromMSecsSinceEpoch(entry.time).toString("HH:mm:ss.zzz");
-    case DirectionColumn: return entry.sent ? "发送 →" : "接收 ←";
-    case BaudColumn: return QString::number(entry.baud);
+    case DirectionColumn: return IsLinkNote(entry) ? QString() : entry.sent ? "发送 →" : "接收 ←";
+    case BaudColumn: return IsLinkNote(entry) ? QString() : QString::number(entry.baud);
     case FrameColumn: return QString::fromStdString(ReadableFrame({entry.bytes.constData(), size_t(entry.bytes.size())}));
     case NoteColumn: return NoteText(entry);
     default: return {};

@@ -15,6 +15,7 @@ struct TrafficEntry
     int baud = 0;             // the line rate at that moment
     QByteArray bytes;         // as they went over the line; empty: no reply came
     bool unsolicited = false; // sent by the controller on its own (a fault report)
+    QString note;             // what the tool made of it, or a note of the link without a frame
 };
 
 // The frames of the traffic window, oldest first: time (ms), direction, baud

@@ -1,7 +1,7 @@
 #include "app/TrafficWindow.h"
 
-#include "app/InputGuard.h"
-#include "app/MessageBox.h"
+#include "ui/InputGuard.h"
+#include "ui/MessageBox.h"
 #include "link/LineTap.h"
 #include "res/Resources.h"
 
@@ -215,6 +215,7 @@ void CTrafficWindow::Listen(bool on)
     }
     CLineTap::SetListener([this](const CLineTap::Frame& frame) {
         Record({QDateTime::currentMSecsSinceEpoch(), frame.sent, frame.baud,
-                QByteArray(frame.bytes.data(), static_cast<qsizetype>(frame.bytes.size())), frame.unsolicited});
+                QByteArray(frame.bytes.data(), static_cast<qsizetype>(frame.bytes.size())), frame.unsolicited,
+                frame.note ? QString::fromUtf8(frame.note) : QString()});
     });
 }

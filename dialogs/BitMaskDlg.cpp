@@ -1,6 +1,6 @@
 #include "dialogs/BitMaskDlg.h"
 
-#include "app/DataExchange.h"
+#include "ui/DataExchange.h"
 #include "link/FrameBuffer.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TemplateDialog.h"
+#include "ui/TemplateDialog.h"
 
 #include <QString>
 

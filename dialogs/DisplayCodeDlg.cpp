@@ -1,7 +1,7 @@
 #include "dialogs/DisplayCodeDlg.h"
 
-#include "app/DataExchange.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/TemplateLoader.h"
 #include "pages/FloorDisplayTexts.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "dialogs/LockoutTimeDlg.h"
 
-#include "app/DataExchange.h"
+#include "ui/DataExchange.h"
 
 namespace {
 

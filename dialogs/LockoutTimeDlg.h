@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TemplateDialog.h"
+#include "ui/TemplateDialog.h"
 
 // Edits one floor's lockout segment: start and end time as hour and minute.
 // OK reads the edits in the order start hour, start minute, end hour, end

@@ -1,6 +1,6 @@
 #include "dialogs/ParamReviewDlg.h"
 
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "params/ParamSet.h"
 
 #include <QDialogButtonBox>

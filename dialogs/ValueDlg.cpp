@@ -1,8 +1,8 @@
 #include "dialogs/ValueDlg.h"
 
-#include "app/DataExchange.h"
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
 
 #include <QLineEdit>
 

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "link/Cancel.h"
+#include "link/FastLine.h"
 #include "link/PortChannel.h"
 
 // Keeps g_port.m_busy at 1 for the scope's life, so that the replies of a
 // chain of exchanges stay in the queue for Read instead of reaching the owner.
 // Scopes nest: the end of a scope restores the value its start found, and
 // the end of the outermost one ends the operation (a cancel request is
-// forgotten).
+// forgotten, and a fall back from the fast line with it).
 class CBusyScope
 {
 public:
@@ -15,8 +16,10 @@ public:
     ~CBusyScope()
     {
         g_port.m_busy = m_previous;
-        if (!m_previous)
+        if (!m_previous) {
             CCancel::OperationEnded();
+            CFastLine::OperationEnded();
+        }
     }
 
     CBusyScope(const CBusyScope&) = delete;

@@ -2,6 +2,7 @@
 
 #include "link/BusyScope.h"
 #include "link/Cancel.h"
+#include "link/FastLine.h"
 #include "link/FrameBuffer.h"
 #include "link/LinkHooks.h"
 #include "link/PortChannel.h"
@@ -84,21 +85,50 @@ bool CExchange::Run(const Request& request)
         Sleep(request.pauseBeforeMs);
         if (CCancel::Requested())
             return false; // the operation was stopped: nothing more goes out
-        request.build();
+        const bool fast = CFastLine::IsActive();
+        const int count = Attempt(request, fast);
         // A request that could not be written at all gets no reply to wait for.
-        if (!g_port.Write(g_request.Data(), g_request.Length()) && g_port.LastWriteFailed())
+        if (count < 0)
             continue;
-        Sleep(request.waitMs);
-        const int count = g_port.Read(g_reply.Data(), request.maxCount);
         // Only the frame counts: what the read brought after its ETX is no part of it.
         const int frameCount = std::min(count, g_reply.FrameLength());
         const bool longEnough = frameCount >= request.minCount || request.test == Acceptance::None;
         if (longEnough && Accepts(request.test, count, request.ackPos))
             return true;
+        if (fast && !ReplyIntact(count)) {
+            CFastLine::FallBack();
+            if (!request.sendsOnce)
+                --attempt; // made again at the designed pace
+        }
         if (attempt + 1 < request.attempts)
             Sleep(request.pauseAfterFailureMs);
     }
     return false;
+}
+
+// One attempt after its pause: builds, writes and reads the reply into
+// g_reply; the count read, or -1 when the request could not be written.
+int CExchange::Attempt(const Request& request, bool fast)
+{
+    request.build();
+    if (!g_port.Write(g_request.Data(), g_request.Length()) && g_port.LastWriteFailed())
+        return -1;
+    const char letters[2] = {g_request.Letter1(), g_request.Letter2()};
+    if (!fast || request.waitIsPause)
+        Sleep(request.waitMs);
+    if (!fast)
+        return g_port.Read(g_reply.Data(), request.maxCount, letters);
+    // No sooner than the designed exchange would have given up.
+    const int waitedMs = request.waitIsPause ? 0 : CTimeScale::Ms(request.waitMs);
+    return g_port.ReadFrame(g_reply.Data(), request.maxCount, letters, waitedMs + CPortChannel::ReadGiveUpMs());
+}
+
+// What the controller sent came whole and unspoilt: a frame with the
+// request's letters and a right checksum. Anything else on the fast line is
+// taken as a controller that could not keep up.
+bool CExchange::ReplyIntact(int count)
+{
+    return count > 0 && LettersMatch(count) && g_reply.IsValidFrame();
 }
 
 void CExchange::Send(const std::function<void()>& build)

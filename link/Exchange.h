@@ -43,6 +43,12 @@ public:
         int pauseBeforeMs = 0;       // pause before every build
         int pauseAfterFailureMs = 0; // pause after an attempt that was not accepted, before the next
         int minCount = 0;            // a shorter read fails every test but None
+        // The wait is a pause the controller needs (the 5 s after a reset),
+        // not a wait for its reply: the fast line keeps it too.
+        bool waitIsPause = false;
+        // A command that starts or resets something: a reply the fast line
+        // missed is not made up for by sending it once more.
+        bool sendsOnce = false;
     };
 
     // Builds, writes, waits, reads into g_reply and tests, up to the request's
@@ -50,6 +56,12 @@ public:
     // g_port.m_busy at 1 meanwhile (see CBusyScope for chains). After a cancel
     // request (CCancel), or once the program is closing, no further attempt is
     // written and Run returns false.
+    // The reply is the frame with the request's letters; a foreign one (a late
+    // reply of an earlier request) is passed over within the same give-up
+    // time. On the fast line (CFastLine) the wait and the polls give way to a
+    // read that ends when the reply is whole; an attempt whose reply was
+    // missed or garbled there puts the operation at the designed pace and is
+    // made again at that pace, without counting (unless sendsOnce).
     static bool Run(const Request& request);
     // Builds and writes without reading: the reply, if any, reaches the owner
     // of g_port byte by byte. Nothing is written while the program closes.
@@ -57,4 +69,8 @@ public:
     // Sleeps ms milliseconds; on the user-interface thread the window keeps
     // repainting meanwhile and user input waits until the sleep is over.
     static void Sleep(int ms);
+
+private:
+    static int Attempt(const Request& request, bool fast);
+    static bool ReplyIntact(int count);
 };

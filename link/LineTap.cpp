@@ -1,5 +1,7 @@
 #include "link/LineTap.h"
 
+#include "link/LineState.h"
+
 #include <utility>
 
 namespace {
@@ -18,8 +20,19 @@ bool CLineTap::IsListening()
     return static_cast<bool>(g_listener);
 }
 
+// A request that goes out while the one before it is still unanswered
+// leaves that one without a reply: the listener hears so first, as it hears
+// of a read that gave up.
 void CLineTap::Report(const Frame& frame)
 {
+    if (frame.sent && g_listener && CLineState::AwaitingReply())
+        g_listener({false, {}, CLineState::AwaitingBaud(), false});
+    CLineState::Note(frame);
     if (g_listener)
         g_listener(frame);
+}
+
+void CLineTap::Note(const char* text)
+{
+    Report({false, {}, 0, false, text});
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <poll.h>
 #include <thread>
 
 namespace {
@@ -15,6 +16,7 @@ CLinkHooks::ErrorHandler g_errorHandler;
 // through locks it cannot see.
 std::mutex g_posting;
 CLinkHooks::WaitHandler g_waitHandler;
+CLinkHooks::ReadableWaitHandler g_readableWaitHandler;
 
 void ShowError(const QString& text)
 {
@@ -39,6 +41,11 @@ CLinkHooks::ErrorHandler CLinkHooks::SetErrorHandler(ErrorHandler handler)
 CLinkHooks::WaitHandler CLinkHooks::SetWaitHandler(WaitHandler handler)
 {
     return std::exchange(g_waitHandler, std::move(handler));
+}
+
+CLinkHooks::ReadableWaitHandler CLinkHooks::SetReadableWaitHandler(ReadableWaitHandler handler)
+{
+    return std::exchange(g_readableWaitHandler, std::move(handler));
 }
 
 bool CLinkHooks::OnUserInterfaceThread()
@@ -73,4 +80,16 @@ void CLinkHooks::Wait(int ms)
         g_waitHandler(ms);
     else
         Sleep(ms);
+}
+
+void CLinkHooks::WaitReadable(int fd, int ms)
+{
+    if (ms <= 0)
+        return;
+    if (OnUserInterfaceThread() && g_readableWaitHandler) {
+        g_readableWaitHandler(fd, ms);
+        return;
+    }
+    pollfd readable{fd, POLLIN, 0};
+    poll(&readable, 1, ms);
 }

@@ -13,10 +13,13 @@ class CLinkHooks
 public:
     using ErrorHandler = std::function<void(const QString& text)>;
     using WaitHandler = std::function<void(int ms)>;
+    // Waits up to ms milliseconds for fd to become readable.
+    using ReadableWaitHandler = std::function<void(int fd, int ms)>;
 
     // Each returns the handler it replaces; an empty one restores the default.
     static ErrorHandler SetErrorHandler(ErrorHandler handler);
     static WaitHandler SetWaitHandler(WaitHandler handler);
+    static ReadableWaitHandler SetReadableWaitHandler(ReadableWaitHandler handler);
 
     // Shows text through the error handler on the user-interface thread; from
     // another thread the call is posted there.
@@ -24,6 +27,10 @@ public:
     // Waits ms milliseconds: through the wait handler on the user-interface
     // thread, as a plain sleep on any other thread.
     static void Wait(int ms);
+    // Waits up to ms milliseconds for data on fd, returning as soon as there
+    // is some: through its handler on the user-interface thread (the windows
+    // keep painting), as a plain poll on any other thread.
+    static void WaitReadable(int fd, int ms);
 
     static bool OnUserInterfaceThread();
 };

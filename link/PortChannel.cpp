@@ -5,6 +5,7 @@
 #include "link/LineSpeed.h"
 #include "link/LineTap.h"
 #include "link/LinkHooks.h"
+#include "link/ReplyFilter.h"
 #include "link/TimeScale.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,8 @@ namespace {
 constexpr int kReadPolls = 20;
 constexpr int kReadPollIntervalMs = 80;
 constexpr int kCloseStepMs = 1000;
+// The fast line's read looks at the device at least this often.
+constexpr int kFastReadStepMs = 20;
 // While an exchange keeps arriving bytes for Read, the device stays readable;
 // the monitor thread then looks again this often instead of waking on it.
 constexpr int kHoldRecheckMs = 20;
@@ -291,23 +294,64 @@ bool CPortChannel::Write(const char* buffer, int length)
     return written == length;
 }
 
-int CPortChannel::Read(char* buffer, int maxCount)
+int CPortChannel::Read(char* buffer, int maxCount, const char* letters)
 {
     // The monitor thread leaves the device alone while a reply is collected here.
     m_reading = true;
+    CReplyFilter filter(letters);
     int stored = 0;
     const int polls = ReadPollCount();
     for (int poll = 0; maxCount > 0 && poll < polls; ++poll) {
         CLinkHooks::Wait(CTimeScale::Ms(kReadPollIntervalMs));
         const int got = ReadPoll(buffer, stored, maxCount);
-        stored += got;
+        const int sifted = filter.Sift(buffer, stored + got);
+        const bool setAside = sifted < stored + got;
+        stored = sifted;
         const bool endOfFrame = memchr(buffer, ETX, stored) != nullptr;
         const bool full = stored == kFrameBufferSize - 1;
-        if (endOfFrame || got == maxCount || full)
+        if (endOfFrame || (got == maxCount && !setAside) || full)
             break;
     }
+    return EndRead(buffer, stored, filter);
+}
+
+int CPortChannel::ReadFrame(char* buffer, int maxCount, const char* letters, int giveUpMs)
+{
+    m_reading = true;
+    CReplyFilter filter(letters);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(giveUpMs);
+    int stored = 0;
+    for (;;) {
+        stored = filter.Sift(buffer, stored + ReadPoll(buffer, stored, maxCount - stored));
+        if (CReplyFilter::HoldsWholeFrame(buffer, stored) || stored >= maxCount || stored == kFrameBufferSize - 1)
+            break;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        // In short steps: a device that goes away meanwhile is not waited on.
+        const int fd = m_fd;
+        const int step = std::min<int>(static_cast<int>(left.count()), kFastReadStepMs);
+        if (fd >= 0)
+            CLinkHooks::WaitReadable(fd, step);
+        else
+            CLinkHooks::Wait(step);
+    }
+    return EndRead(buffer, stored, filter);
+}
+
+int CPortChannel::ReadGiveUpMs()
+{
+    return ReadPollCount() * CTimeScale::Ms(kReadPollIntervalMs);
+}
+
+// Without its own reply the read's result is the first frame it set aside.
+int CPortChannel::EndRead(char* buffer, int stored, CReplyFilter& filter)
+{
+    if (filter.SetAnyAside() && !memchr(buffer, ETX, stored))
+        stored = filter.Restore(buffer);
     buffer[stored] = 0;
     m_reading = false;
+    filter.ReportSetAside(m_baud);
     CLineTap::Report({false, {buffer, static_cast<size_t>(stored)}, m_baud, false});
     return stored;
 }

@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <thread>
 
+class CReplyFilter;
 class QObject;
 
 // One received byte for the owner window (WM_USER + 7). On this system it is
@@ -53,8 +54,16 @@ public:
     // Collects one reply into buffer (the buffer of g_reply): up to 20 polls
     // 80 ms apart, stopping at an ETX received in this call or when one poll
     // delivered maxCount bytes. NUL-terminates after the stored bytes and
-    // returns their count; the rest of the buffer keeps its contents.
-    int Read(char* buffer, int maxCount);
+    // returns their count; the rest of the buffer keeps its contents. With
+    // letters (the request's two), a whole frame with other letters is no
+    // stop: it is set aside and the polls go on (see CReplyFilter).
+    int Read(char* buffer, int maxCount, const char* letters = nullptr);
+    // The fast line's read: returns as soon as buffer holds a whole frame
+    // with the request's letters (or maxCount bytes), woken by the arriving
+    // data; gives up after giveUpMs. Same result conventions as Read.
+    int ReadFrame(char* buffer, int maxCount, const char* letters, int giveUpMs);
+    // How long Read polls before it gives up (20 polls of 80 ms as designed).
+    static int ReadGiveUpMs();
     // Ends the monitor thread (waiting in steps of one second), restores the
     // device's line settings and closes it. Bytes still on their way to the
     // owner are dropped, so Close and Open never wait for the owner.
@@ -112,6 +121,7 @@ private:
     void NotifyLineChanged(bool up) const;
 
     int ReadPoll(char* buffer, int stored, int maxCount);
+    int EndRead(char* buffer, int stored, CReplyFilter& filter);
     void ReportError(const char* operation, int error) const;
     void ReportVanished(const char* operation, int error);
 

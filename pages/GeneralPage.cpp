@@ -1,9 +1,9 @@
 #include "pages/GeneralPage.h"
 
-#include "app/DataExchange.h"
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
-#include "app/WaitCursor.h"
+#include "ui/DataExchange.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
+#include "ui/WaitCursor.h"
 #include "dialogs/ClockDlg.h"
 #include "link/BusyScope.h"
 #include "link/ControllerText.h"
@@ -11,11 +11,13 @@
 #include "link/FrameBuffer.h"
 #include "pages/ControllerTextValidator.h"
 
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -150,6 +152,27 @@ unsigned DecimalPair(const char* pair)
     return value;
 }
 
+// The controller's clock as twelve digits YYMMDDhhmmss; invalid for digits
+// that name no date and time.
+QDateTime ClockTime(const QByteArray& digits)
+{
+    return QDateTime::fromString("20" + QString::fromLatin1(digits), "yyyyMMddHHmmss");
+}
+
+// Whether a clock set to `sent` shows as `shown` ("YY-MM-DD hh:mm:ss") after
+// it ran on for elapsedSeconds: within two seconds of the time it must show
+// now. A time that names no date is only taken when it shows as sent.
+bool ClockTook(const QByteArray& sent, qint64 elapsedSeconds, const QString& shown)
+{
+    const QByteArray shownDigits = shown.toLatin1().replace('-', "").replace(' ', "").replace(':', "");
+    const QDateTime set = ClockTime(sent);
+    const QDateTime now = ClockTime(shownDigits);
+    if (!set.isValid() || !now.isValid())
+        return shownDigits == sent;
+    constexpr qint64 kSlackSeconds = 2;
+    return std::abs(set.addSecs(elapsedSeconds).secsTo(now)) <= kSlackSeconds;
+}
+
 } // namespace
 
 const CGeneralPage::ItemDecoder CGeneralPage::kDecoders[] = {
@@ -193,10 +216,31 @@ void CGeneralPage::OnSetFocus()
         return;
     const QScopedValueRollback reading(m_reading, true);
     KillTimer1(); // the clock ticks again only after a successful read
-    if (ReadIdentity())
+    if (ReadIdentity()) {
+        ReportWritesThatDidNotTake();
         SetTimer1(kClockPeriodMs);
-    else
+    } else {
+        m_idSent.reset();
+        m_runCountReset = false;
+        m_clockSent.reset();
         VelorMessageBox("通讯失败,请刷新!");
+    }
+}
+
+void CGeneralPage::ReportWritesThatDidNotTake()
+{
+    QStringList failed;
+    if (m_idSent && *m_idSent != m_elevatorId)
+        failed << "电梯ID未生效";
+    if (m_runCountReset && m_runCount != "0")
+        failed << "运行次数复位未生效";
+    if (m_clockSent && !ClockTook(*m_clockSent, m_sinceClockSent.elapsed() / 1000, m_clockText))
+        failed << "时钟设置未生效";
+    m_idSent.reset();
+    m_runCountReset = false;
+    m_clockSent.reset();
+    if (!failed.isEmpty())
+        VelorMessageBox(failed.join('\n'));
 }
 
 void CGeneralPage::OnKillFocus()
@@ -257,11 +301,14 @@ void CGeneralPage::ReadEditableControls()
     dx.Text(kPhoneId, m_phone, kLongestPhone);
 }
 
-// Sent without waiting for an answer; the read that follows shows the result.
+// Sent without waiting for an answer; the read that follows shows the result
+// and says so when the controller kept another ID.
 void CGeneralPage::OnSetIdButton()
 {
     ReadEditableControls();
-    CExchange::Send(TextRequest('1', ControllerEntry(m_elevatorId, kLongestId)));
+    const QByteArray id = EncodeControllerText(m_elevatorId, kLongestId);
+    CExchange::Send(TextRequest('1', id + '\r'));
+    m_idSent = DecodeControllerText(id.constData(), static_cast<int>(id.size()));
     GiveFocus();
 }
 
@@ -285,6 +332,7 @@ void CGeneralPage::OnResetRunCountButton()
     if (!AskFirst("复位将把控制器的运行次数清零。\n确定要复位吗？"))
         return;
     CExchange::Send([] { g_request.BuildCharArg(kControllerAddress, 'F', 'R', '1'); });
+    m_runCountReset = true;
     GiveFocus();
 }
 
@@ -304,11 +352,16 @@ void CGeneralPage::OnSetClockButton()
         dialog.m_nMinute = DecimalPair(d + 8);
         dialog.m_nSecond = DecimalPair(d + 10);
         if (dialog.exec() == QDialog::Accepted) {
-            const QByteArray digits = QString::asprintf("%02i%02i%02i%02i%02i%02i", dialog.m_nYear, dialog.m_nMonth,
-                                                        dialog.m_nDay, dialog.m_nHour, dialog.m_nMinute,
-                                                        dialog.m_nSecond)
-                                          .toLatin1();
-            CExchange::Run({.build = TextRequest('9', digits), .waitMs = 50, .maxCount = 30, .test = Acceptance::None});
+            // The laptop's time is the time the request is built, just before it goes out.
+            CExchange::Run({.build = [this, &dialog] {
+                                dialog.TakeLaptopTime();
+                                m_clockSent = dialog.Digits();
+                                TextRequest('9', *m_clockSent)();
+                            },
+                            .waitMs = 50,
+                            .maxCount = 30,
+                            .test = Acceptance::None});
+            m_sinceClockSent.start();
         }
     }
     GiveFocus();

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <optional>
@@ -43,6 +45,9 @@ private:
     static const ItemDecoder kDecoders[];
 
     bool ReadIdentity();
+    // Names each write sent without reading its reply that the read just
+    // done shows did not take, then forgets them.
+    void ReportWritesThatDidNotTake();
     void ReadEditableControls();
     void OnSetIdButton();
     void OnSetPhoneButton();
@@ -55,4 +60,11 @@ private:
     QString m_runCount;
     QString m_clockText;
     bool m_reading = false; // from the start of a read to the close of its failure message
+
+    // The writes the next read checks: the ID as the controller keeps what
+    // was sent, a run count reset, the clock sent and when.
+    std::optional<QString> m_idSent;
+    bool m_runCountReset = false;
+    std::optional<QByteArray> m_clockSent;
+    QElapsedTimer m_sinceClockSent;
 };

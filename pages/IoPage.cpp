@@ -1,9 +1,9 @@
 #include "pages/IoPage.h"
 
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
-#include "pages/LampStatic.h"
+#include "ui/LampStatic.h"
 
 #include <cstring>
 #include <optional>
@@ -60,11 +60,14 @@ std::optional<std::string_view> BeforeChecksum(std::string_view field)
 } // namespace
 
 CIoPage::CIoPage(QWidget* parent)
-    : CPollingPage(134, kPageIndex, parent)
+    : CPollingPage(134, parent)
 {
     BindLamps(this, m_inputLamps, kFirstInputId);
     BindLamps(this, m_outputLamps, kFirstOutputId);
     GreyAllLamps();
+    std::vector<QWidget*> lamps(m_inputLamps.begin(), m_inputLamps.end());
+    lamps.insert(lamps.end(), m_outputLamps.begin(), m_outputLamps.end());
+    SetLiveControls(std::move(lamps));
 }
 
 void CIoPage::GreyAllLamps()

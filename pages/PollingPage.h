@@ -1,6 +1,10 @@
 #pragma once
 
-#include "app/Page.h"
+#include "ui/Page.h"
+
+#include <vector>
+
+class QLabel;
 
 // A page that polls the controller while it is the shown page: timer 1 runs
 // from the moment the page gets the focus until it loses it. A tick polls only
@@ -13,21 +17,32 @@ class CPollingPage : public CPage
 public:
     static constexpr int kPollPeriodMs = 100;
 
-    CPollingPage(int templateId, int pageIndex, QWidget* parent);
+    CPollingPage(int templateId, QWidget* parent);
 
     void OnSetFocus() override;
     void OnKillFocus() override;
     // Ticks while the port's device is away send nothing.
     void OnTimer1() final;
 
-    // True while the tab control that holds the page shows it; a page outside
-    // a tab control is never shown.
-    bool IsShownPage() const;
+    // What the live controls show is old: the controller has not answered for
+    // more than a second, or the port's device is away. They are drawn greyed,
+    // with a notice over them that says why; every tick looks again, so the
+    // first reply makes them live at the next tick.
+    bool IsShowingOld() const { return m_showingOld; }
+    QLabel* OldNotice() const { return m_oldNotice; }
+    static constexpr const char* kSilentNotice = "无应答";
+    static constexpr const char* kUnpluggedNotice = "串口已断开";
 
 protected:
     // One tick of timer 1 on the shown page.
     virtual void OnPoll() = 0;
+    // The controls that show what the controller said (texts, lamps, arrow).
+    void SetLiveControls(std::vector<QWidget*> controls);
 
 private:
-    int m_pageIndex;
+    void ShowOld(const QString& notice);
+
+    std::vector<QWidget*> m_liveControls;
+    QLabel* m_oldNotice;
+    bool m_showingOld = false;
 };

@@ -1,10 +1,10 @@
 #include "pages/ShaftPage.h"
 
-#include "app/DataExchange.h"
-#include "app/ListView.h"
-#include "app/MessageBox.h"
-#include "app/PageOperation.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/PageOperation.h"
+#include "ui/TemplateLoader.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "pages/StatusPage.h"
@@ -64,7 +64,8 @@ CExchange::Request LearnRequest()
             .waitMs = 50,
             .maxCount = 20,
             .test = Acceptance::LettersAck,
-            .ackPos = 5};
+            .ackPos = 5,
+            .sendsOnce = true};
 }
 
 // An A6 reply carries its value as eight hex digits, lowest byte first; the

@@ -1,15 +1,15 @@
 #include "pages/StatusPage.h"
 
-#include "app/DataExchange.h"
-#include "app/ListView.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/ListView.h"
+#include "ui/TemplateLoader.h"
 #include "link/Exchange.h"
 #include "link/FloorCount.h"
 #include "link/FrameBuffer.h"
-#include "pages/ArrowStatic.h"
-#include "pages/CellList.h"
+#include "ui/ArrowStatic.h"
+#include "ui/CellList.h"
 #include "pages/FloorDisplayTexts.h"
-#include "pages/LampStatic.h"
+#include "ui/LampStatic.h"
 #include "settings/PortSetupDlg.h"
 
 #include <QHeaderView>
@@ -127,7 +127,7 @@ char CallTypeOfColumn(int column)
 } // namespace
 
 CStatusPage::CStatusPage(QWidget* parent)
-    : CPollingPage(130, kPageIndex, parent)
+    : CPollingPage(130, parent)
     , m_bigFont(QStringLiteral("Times New Roman"))
     , m_list(Control<CCellList>(this, kFloorListId))
     , m_lamp(Control<CLampStatic>(this, kLampId))
@@ -138,6 +138,10 @@ CStatusPage::CStatusPage(QWidget* parent)
     m_bigFont.setPixelSize(22);
     SetUpFloorList();
     UpdateData(false);
+    std::vector<QWidget*> live{m_lamp, m_arrow, m_list};
+    for (int id : {kRunId, kStatusId, kSpeedId, kGroupId, kSafetyId, kDoorLockId, kLoadId, kFloorId, kDoorId})
+        live.push_back(Control<QLabel>(this, id));
+    SetLiveControls(std::move(live));
     connect(m_list, &QAbstractItemView::clicked, this, &CStatusPage::OnFloorListClicked);
     connect(Control<QPushButton>(this, kPortSetupId), &QPushButton::clicked, this,
             &CStatusPage::OnPortSetup);

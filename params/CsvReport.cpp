@@ -1,6 +1,6 @@
 #include "params/CsvReport.h"
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "params/ParamFileDialog.h"
 #include "params/WholeFile.h"
 

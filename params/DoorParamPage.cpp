@@ -1,7 +1,8 @@
 #include "params/DoorParamPage.h"
 
-#include "app/PageOperation.h"
+#include "ui/PageOperation.h"
 #include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
 
 namespace {
 
@@ -54,6 +55,12 @@ void CDoorParamPage::ReadAll()
         if (IsUsableReply())
             InsertReadRow(n);
     }
+}
+
+// The door machine has a rate of its own, set apart from the main board's.
+QString CDoorParamPage::SilenceMessage() const
+{
+    return QString("控制器无应答：请检查连线和门机波特率（%1，在“串口设置” → “门机波特率”中设置）").arg(g_port.Baud());
 }
 
 void CDoorParamPage::Edit(int n)

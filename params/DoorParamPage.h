@@ -16,5 +16,6 @@ public:
 protected:
     void ReadAll() override;
     void Edit(int n) override;
+    QString SilenceMessage() const override;
     CParamCatalogue Catalogue() const override { return CParamCatalogue(CParamCatalogue::DoorMachine); }
 };

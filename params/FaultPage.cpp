@@ -1,11 +1,11 @@
 #include "params/FaultPage.h"
 
-#include "app/FindBar.h"
-#include "app/ListView.h"
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
-#include "app/PageOperation.h"
-#include "app/RowKeys.h"
+#include "ui/FindBar.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
+#include "ui/PageOperation.h"
+#include "ui/RowKeys.h"
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "params/CsvReport.h"
@@ -55,7 +55,8 @@ CExchange::Request ResetRequest()
             .waitMs = 50,
             .maxCount = 20,
             .test = Acceptance::LettersAck,
-            .ackPos = 6};
+            .ackPos = 6,
+            .sendsOnce = true};
 }
 
 } // namespace

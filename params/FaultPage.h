@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/Page.h"
+#include "ui/Page.h"
 
 #include <QStringList>
 

@@ -2,6 +2,8 @@
 
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
+#include "link/LineState.h"
+#include "params/ParamCatalogue.h"
 
 #include <cstring>
 
@@ -26,7 +28,9 @@ bool ProbeGeneration(bool& longFormat)
                                           .waitMs = 50,
                                           .maxCount = 80,
                                           .test = Acceptance::Count});
-    if (answered)
+    if (answered) {
         longFormat = ReplyFrameLength() >= kLongRecordReplyLength;
+        CLineState::SetParameterCount(CParamCatalogue::ForMainBoard(longFormat).Count());
+    }
     return answered;
 }

@@ -1,8 +1,8 @@
 #include "params/LiftParamPage.h"
 
-#include "app/MessageBox.h"
-#include "app/PageOperation.h"
-#include "app/TemplateLoader.h"
+#include "ui/MessageBox.h"
+#include "ui/PageOperation.h"
+#include "ui/TemplateLoader.h"
 #include "dialogs/BitMaskDlg.h"
 #include "dialogs/DisplayCodeDlg.h"
 #include "dialogs/ICDlg.h"

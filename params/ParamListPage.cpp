@@ -1,14 +1,15 @@
 #include "params/ParamListPage.h"
 
-#include "app/FindBar.h"
-#include "app/ListView.h"
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
-#include "app/PageOperation.h"
-#include "app/RowKeys.h"
+#include "ui/FindBar.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
+#include "ui/PageOperation.h"
+#include "ui/RowKeys.h"
 #include "dialogs/ParamReviewDlg.h"
 #include "dialogs/ValueDlg.h"
 #include "link/FrameBuffer.h"
+#include "link/PortChannel.h"
 #include "params/CsvReport.h"
 #include "pages/FloorDisplayTexts.h"
 #include "params/ParamComparison.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -45,11 +47,15 @@ CExchange::Request ResetRequest()
             .waitMs = 5000,
             .maxCount = 40,
             .test = Acceptance::NotRefused,
-            .ackPos = 6};
+            .ackPos = 6,
+            .waitIsPause = true,
+            .sendsOnce = true};
 }
 
-// A file's record goes out once; only a reply with the write's letters and
-// without the acknowledgement counts as a refusal.
+// A file's record goes out once (a reply the fast line missed is made up for
+// at the designed pace: the same value written twice changes nothing); only a
+// reply with the write's letters and without the acknowledgement counts as a
+// refusal.
 CExchange::Request RecordWriteRequest(const ParamRecord& record, int ackPos)
 {
     return {.build = [record] { g_request.BuildByteWordArg(kControllerAddress, 'F', '5', record.number, record.value); },
@@ -101,6 +107,14 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
     connect(compare, &QAction::triggered, this, [this] { ReviewFile(false); });
     m_list->addAction(compare);
     AddExportAction(m_list, [this] { ExportCsv(this, QString::fromUtf8(m_layout.fileName), ReportRows()); });
+    // The mark stands between the list and the buttons.
+    m_notUpdated = new QLabel(kNotUpdatedMark, this);
+    m_notUpdated->setObjectName("notUpdated");
+    m_notUpdated->setStyleSheet("color: #b00000; font-weight: bold;");
+    const QRect list = m_list->geometry();
+    const int buttonsTop = Control<QPushButton>(this, kRefreshButtonId)->geometry().top();
+    m_notUpdated->setGeometry(list.left(), list.bottom() + 1, list.width(), buttonsTop - list.bottom() - 1);
+    m_notUpdated->hide();
 }
 
 // The parameters are read once; refresh, reset and import empty the list so
@@ -108,10 +122,45 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
 void CParamListPage::OnSetFocus()
 {
     CPage::OnSetFocus();
-    if (RowCount(m_list) == 0) {
-        ClearRows();
-        ReadAll();
+    if (RowCount(m_list) == 0)
+        ReadAllKeepingLastRead();
+}
+
+void CParamListPage::ReadAllKeepingLastRead()
+{
+    const CLineState::Counts before = CLineState::Tally();
+    ClearRows();
+    ReadAll();
+    KeepLastRead(before);
+}
+
+void CParamListPage::KeepLastRead(const CLineState::Counts& before)
+{
+    const std::optional<CParamSet> lastRead = std::exchange(m_lastRead, std::nullopt);
+    const bool gotValues = !m_set.IsEmpty();
+    const bool silent = !gotValues && CLineState::HeardNothing(before, CLineState::Tally());
+    m_keptOld = !gotValues && lastRead && !lastRead->IsEmpty();
+    if (m_keptOld) {
+        m_set = *lastRead;
+        for (const ParamRecord& record : m_set.Records())
+            InsertValueRow(record.number, record.number, record.value);
     }
+    m_notUpdated->setVisible(m_keptOld || silent);
+    if (silent)
+        VelorMessageBox(SilenceMessage(), MB_OK | MB_ICONWARNING);
+}
+
+QString CParamListPage::SilenceMessage() const
+{
+    return QString("控制器无应答：请检查连线和波特率（%1）").arg(g_port.Baud());
+}
+
+void CParamListPage::ReadAgain()
+{
+    if (!m_set.IsEmpty())
+        m_lastRead = m_set;
+    ClearRows();
+    GiveFocus();
 }
 
 CExchange::Request CParamListPage::ReadRequest(int n, bool oneByte)
@@ -158,13 +207,17 @@ int CParamListPage::ReplyValue(int n) const
 
 void CParamListPage::InsertReadRow(int n)
 {
-    const int echoed = ParseHex2(g_reply.Data() + kEchoedNumberPos);
+    InsertValueRow(n, ParseHex2(g_reply.Data() + kEchoedNumberPos), ReplyValue(n));
+}
+
+void CParamListPage::InsertValueRow(int n, int shownNumber, int value)
+{
     // In number order, also when a read goes on after a gap.
     int row = 0;
     while (row < RowCount(m_list) && RowItemData(m_list, row) < n)
         ++row;
-    row = InsertRow(m_list, row, QString("F%1").arg(echoed), n);
-    ShowValue(row, n, ReplyValue(n));
+    row = InsertRow(m_list, row, QString("F%1").arg(shownNumber), n);
+    ShowValue(row, n, value);
     const QString text = Catalogue().Text(n);
     SetRowText(m_list, row, kTextColumn, text);
     m_list->topLevelItem(row)->setToolTip(kTextColumn, text.trimmed()); // the whole of a text the column cuts
@@ -244,16 +297,16 @@ void CParamListPage::EditSelectedRow()
 }
 
 // A read that was stopped or failed goes on with the parameters not shown
-// yet; a complete list is read again from the start.
+// yet; a complete list, and one kept from an earlier read, is read again
+// from the start.
 void CParamListPage::OnRefreshButton()
 {
-    if (!m_set.IsEmpty() && !m_set.IsComplete()) {
+    if (!m_set.IsEmpty() && !m_set.IsComplete() && !m_keptOld) {
         setFocus(Qt::OtherFocusReason);
         ReadAll();
         return;
     }
-    ClearRows();
-    GiveFocus();
+    ReadAgain();
 }
 
 // The failure message stands while the port is still held: the reset is one
@@ -303,15 +356,14 @@ bool CParamListPage::LoadForReview(const QString& path, ParamFileContents& conte
         VelorMessageBox(error, MB_ICONERROR);
         return false;
     }
-    // A read that was stopped (by 取消 or by the window closing) opens no
-    // review; one that found nothing has said why.
-    if (!m_set.IsComplete()) {
-        ClearRows();
-        GiveFocus();
+    // Kept values are not what the controller holds now. A read that was
+    // stopped (by 取消 or by the window closing) opens no review.
+    if (!m_set.IsComplete() || m_keptOld) {
+        ReadAgain();
         if (CPageOperation::LastWasStopped())
             return false;
     }
-    return !m_set.IsEmpty();
+    return !m_set.IsEmpty() && !m_keptOld; // the read has said why it found nothing
 }
 
 // The file is compared with what the controller holds; only what the

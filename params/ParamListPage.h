@@ -1,14 +1,17 @@
 #pragma once
 
-#include "app/Page.h"
+#include "ui/Page.h"
 #include "link/Exchange.h"
+#include "link/LineState.h"
 #include "params/ParamCatalogue.h"
 #include "params/ParamSet.h"
 
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
+class QLabel;
 class QTreeWidget;
 struct ParamDifference;
 struct ParamFileContents;
@@ -40,6 +43,9 @@ public:
 
     QTreeWidget* List() const { return m_list; }
     const CParamSet& Parameters() const { return m_set; }
+    // The list shows the values of an earlier read: the last one got nothing.
+    bool IsNotUpdated() const { return m_keptOld; }
+    static constexpr const char* kNotUpdatedMark = "未更新（控制器无应答）";
 
     // What a value means where the decimal number does not say it: a bit
     // mask's sixteen bits, highest first in groups of four ("1000 0000 0000
@@ -74,6 +80,8 @@ protected:
     virtual CParamCatalogue Catalogue() const = 0;
     // Parameter n holds a mask of sixteen switches.
     virtual bool IsBitMask(int /*n*/) const { return false; }
+    // What to check when the controller did not answer a read at all.
+    virtual QString SilenceMessage() const;
 
     // Empties the list and the parameter set, which takes the page's catalogue.
     void ClearRows();
@@ -98,6 +106,14 @@ protected:
     QString Description(int n) const;
 
 private:
+    // A read of the whole list (the first load, 刷新): one that gets no value
+    // keeps the values of the list it replaces, marked as not updated, and
+    // one that hears nothing at all says so, once.
+    void ReadAllKeepingLastRead();
+    void KeepLastRead(const CLineState::Counts& before);
+    // 刷新 and the import's read: the list is read again from the start.
+    void ReadAgain();
+    void InsertValueRow(int n, int shownNumber, int value);
     int ReplyValue(int n) const;
     // Takes parameter n's value into the set and shows it in its row.
     void ShowValue(int row, int n, int value);
@@ -124,4 +140,7 @@ private:
     const Layout m_layout;
     QTreeWidget* m_list;
     CParamSet m_set;
+    std::optional<CParamSet> m_lastRead; // what ReadAgain emptied, until its read is done
+    bool m_keptOld = false;
+    QLabel* m_notUpdated;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogTemplate.h"
+#include "ui/DialogTemplate.h"
 
 // The program's dialog templates, found by template id. Each template is made
 // in its own source file res/Template<N>.cpp.

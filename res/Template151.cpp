@@ -1,7 +1,8 @@
 #include "res/DialogTemplates.h"
 
 // The clock setting dialog: the date (year, month, day) on the first row and
-// the time (hour, minute, second) on the second, each edit followed by its unit.
+// the time (hour, minute, second) on the second, each edit followed by its
+// unit; below them the choice of the laptop's time.
 DialogTemplate MakeTemplate151()
 {
     return {151, "Dialog", 133, 143, "宋体", 10,
@@ -18,6 +19,7 @@ DialogTemplate MakeTemplate151()
                 {kStaticId, ControlKind::Static, "分", 72, 63, 10, 8},
                 {1008, ControlKind::Edit, "", 85, 60, 15, 14},
                 {kStaticId, ControlKind::Static, "秒", 103, 63, 10, 8},
+                {1005, ControlKind::CheckBox, "使用电脑时间", 25, 88, 90, 10},
                 {1, ControlKind::DefPushButton, "OK", 7, 122, 50, 14},
                 {2, ControlKind::Button, "Cancel", 76, 122, 50, 14},
             }};

@@ -6,7 +6,8 @@ const QStringList kBaudRates = {"1200", "2400", "4800", "9600", "19200", "38400"
 
 } // namespace
 
-// The serial settings dialog: six selectors in a group box, and the hidden
+// The serial settings dialog: six selectors and, under the baud rates, the
+// fast line's check box in a group box, and the hidden
 // special code field in a second, hidden group box; below them the line that
 // chooses the serial device the port stands for with a note on why no USB
 // adapter shows (empty when nothing was found), then the buttons.
@@ -23,6 +24,7 @@ DialogTemplate MakeTemplate158()
                 {1055, ControlKind::ComboDropList, "", 87, 62, 91, 118, 0, kBaudRates},
                 {kStaticId, ControlKind::Static, "门机波特率：", 30, 92, 55, 8},
                 {1059, ControlKind::ComboDropList, "", 87, 90, 91, 118, 0, kBaudRates},
+                {1064, ControlKind::CheckBox, "快速通讯", 87, 105, 91, 10},
                 {kStaticId, ControlKind::Static, "数据位：", 30, 121, 55, 8},
                 {1056, ControlKind::ComboDropList, "", 87, 119, 91, 118, 0, {"7", "8"}},
                 {kStaticId, ControlKind::Static, "停止位：", 30, 152, 55, 8},

@@ -1,7 +1,7 @@
 #include "settings/PortDeviceLine.h"
 
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
 #include "link/PortChannel.h"
 
 #include <QAbstractItemView>

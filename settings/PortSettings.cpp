@@ -48,6 +48,16 @@ bool IsUsableSpecialCode(const QString& code)
     return code.size() == 1 && code[0].unicode() > 0x20 && code[0].unicode() < 0x7F;
 }
 
+bool FastLineValue(const QString& text)
+{
+    return text == "1";
+}
+
+QString FastLineText(bool on)
+{
+    return on ? "1" : "0";
+}
+
 bool ReadPortSettings(PortSettings& settings, QString* problem)
 {
     QString firstProblem;
@@ -74,6 +84,9 @@ bool ReadPortSettings(PortSettings& settings, QString* problem)
     if (read(store, "comdoorbaud", doorBaud))
         settings.doorBaud = BaudValue(doorBaud, settings.baud);
     read(store, "specialcode", settings.specialCode);
+    // An optional value: whatever keeps it from reading "1" leaves the line as designed.
+    QString fast;
+    settings.fastLine = store.ReadString("comfast", fast) && FastLineValue(fast);
     store.CloseKey();
     if (problem)
         *problem = firstProblem;

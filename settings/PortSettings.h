@@ -30,7 +30,12 @@ struct PortSettings
     int baud = 9600;
     int doorBaud = 9600;   // the main board's rate when comdoorbaud is missing
     QString specialCode;   // empty when specialcode is missing
+    bool fastLine = false; // comfast "1"; missing, unreadable or anything else is off
 };
+
+// comfast as stored: "1" for the fast line, "0" for the designed pace.
+bool FastLineValue(const QString& text);
+QString FastLineText(bool on);
 
 // Reads the settings key. Returns false when the key does not exist, or when
 // it or one of its values cannot be read: then problem (when given) names the

@@ -1,9 +1,9 @@
 #include "settings/PortSetupDlg.h"
 
-#include "app/DataExchange.h"
-#include "app/MessageBox.h"
-#include "app/ServiceApp.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/MessageBox.h"
+#include "ui/MainWindow.h"
+#include "ui/TemplateLoader.h"
 #include "settings/PortDeviceLine.h"
 #include "settings/PortSettings.h"
 #include "settings/SettingsStore.h"
@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 constexpr char kParityLetters[] = {'N', 'O', 'E'};
+constexpr int kFastLineId = 1064;
 
 // What the dialog shows when nothing (or nothing usable) is stored.
 const QString kDefaultPort = "COM1";
@@ -64,6 +65,7 @@ void CPortSetupDlg::DoDataExchange(CDataExchange& dx)
     dx.ComboText(1058, m_strParity);
     dx.ComboText(1059, m_strDoorBaud);
     dx.ComboText(1060, m_strSpecialCode, 1);
+    dx.Check(kFastLineId, m_bFastLine);
 }
 
 void CPortSetupDlg::OnInitDialog()
@@ -103,6 +105,8 @@ void CPortSetupDlg::LoadStoredSettings(CSettingsStore& store)
     store.ReadString("combaud", m_strBaud);
     store.ReadString("comdoorbaud", m_strDoorBaud);
     store.ReadString("specialcode", m_strSpecialCode);
+    QString fast;
+    m_bFastLine = store.ReadString("comfast", fast) && FastLineValue(fast);
     // A missing or unusable code (a save cut short, a value edited by hand)
     // shows as on the first run, so that OK repairs it.
     if (!IsUsableSpecialCode(m_strSpecialCode))
@@ -140,7 +144,7 @@ void CPortSetupDlg::OnOK()
     const QString failure = SaveSettings(comwhole);
     if (failure.isEmpty()) {
         VelorMessageBox("请重新启动程序，方能生效");
-        CServiceApp::CloseMainWindow();
+        CMainWindow::Close();
     } else {
         VelorMessageBox("无法保存串口设置：" + failure, MB_OK | MB_ICONERROR);
     }
@@ -159,6 +163,7 @@ QString CPortSetupDlg::SaveSettings(const QString& comwhole)
         {"combaud", QString::number(m_nBaud)},
         {"comdoorbaud", QString::number(m_nDoorBaud)},
         {"specialcode", m_strSpecialCode},
+        {"comfast", FastLineText(m_bFastLine)},
     };
     for (const auto& [name, text] : values)
         if (!store.WriteString(name, text))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TemplateDialog.h"
+#include "ui/TemplateDialog.h"
 
 #include <QString>
 
@@ -38,6 +38,7 @@ public:
     int m_nDataBits = 0;
     int m_nStopBits = 0;
     int m_nDoorBaud = 0;
+    bool m_bFastLine = false;      // "快速通讯" (comfast)
     CPortDeviceLine* m_deviceLine; // the device the chosen port stands for
 
 protected:

@@ -132,6 +132,8 @@ std::string CSimConsole::Execute(const std::string& line)
         return done;
     if (command == "latency" && ParseInt(argument, 0, 60000, misbehaviour.latencyMs))
         return done;
+    if (command == "needs-gap" && ParseInt(argument, 0, 60000, misbehaviour.needsGapMs))
+        return done;
     if (command == "badsum" && ParseFraction(argument, misbehaviour.badChecksumFraction))
         return done;
     if (command == "wrongletters" && ParseFraction(argument, misbehaviour.wrongLetterFraction))
@@ -172,6 +174,7 @@ std::string CSimConsole::Help()
     return "commands:\n"
            "  silent on|off          answer nothing\n"
            "  latency MS             wait MS milliseconds before every reply\n"
+           "  needs-gap MS           answer nothing to a request sooner than MS after the last reply\n"
            "  badsum FRACTION        spoil the checksum of that share of replies (0 to 1)\n"
            "  wrongletters FRACTION  change the second letter of that share of replies\n"
            "  refuse on|off          refuse every write and command ('0' instead of 'F')\n"
@@ -201,7 +204,7 @@ std::string CSimConsole::Status() const
          << CallList(car, CSimCar::DownCall) << "\nmode " << NameOf(board.GetMode(), kModes) << ", load " << NameOf(board.GetLoad(), kLoads)
          << ", fault " << board.ActiveFault() << ", run count " << car.RunCount()
          << ", clock " << board.Clock().Text() << "\nsilent " << OnOff(misbehaviour.silent) << ", latency "
-         << misbehaviour.latencyMs << " ms, badsum " << misbehaviour.badChecksumFraction << ", wrongletters "
+         << misbehaviour.latencyMs << " ms, needs-gap " << misbehaviour.needsGapMs << " ms, badsum " << misbehaviour.badChecksumFraction << ", wrongletters "
          << misbehaviour.wrongLetterFraction << ", refuse " << OnOff(misbehaviour.refuseWrites) << ", garbage "
          << OnOff(misbehaviour.garbage) << ", trace " << OnOff(m_trace.IsEnabled()) << "\n";
     return text.str();

@@ -9,4 +9,5 @@ struct CSimMisbehaviour
     double wrongLetterFraction = 0;    // share of replies with another second letter
     bool refuseWrites = false;         // 'F' requests get '0' instead of their 'F'
     bool garbage = false;              // a few stray bytes before every reply
+    int needsGapMs = 0;                // answers nothing to a request sooner than this after its last reply
 };

@@ -4,24 +4,22 @@
 #include "sim/SimPortLink.h"
 #include "sim/SimPty.h"
 
+#include "link/FrameBuffer.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <ctime>
+
 namespace {
 
 constexpr auto kDeferredCommandDelay = std::chrono::seconds(2);
 
-int MsUntil(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::time_point due)
-{
-    using namespace std::chrono;
-    if (due <= now)
-        return 0;
-    // Rounded up, so the loop does not wake a moment too early and spin.
-    return static_cast<int>(duration_cast<milliseconds>(due - now + milliseconds(1) - nanoseconds(1)).count());
-}
+// The bits of one character on the line: start bit, 8 data bits, stop bit.
+constexpr long long kBitsPerCharacter = 10;
 
 } // namespace
 
@@ -70,7 +68,16 @@ void CSimServer::Run()
             {m_commandFd, POLLIN, 0},
             {m_wakePipe[0], POLLIN, 0},
         };
-        if (poll(fds, 5, PollTimeoutMs(Clock::now())) < 0 && errno != EINTR)
+        // To the microsecond: at 115200 baud a character takes 87 us.
+        timespec timeout{};
+        const std::optional<Clock::time_point> due = NextDue();
+        if (due) {
+            const auto left = std::max(Clock::duration::zero(), *due - Clock::now());
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+            timeout.tv_sec = static_cast<time_t>(seconds.count());
+            timeout.tv_nsec = static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count());
+        }
+        if (ppoll(fds, 5, due ? &timeout : nullptr, nullptr) < 0 && errno != EINTR)
             break;
         const Clock::time_point now = Clock::now();
         AdvanceModel(now);
@@ -89,20 +96,32 @@ void CSimServer::Run()
                 RunCommand(command);
             m_deferredCommands.clear();
         }
-        SendDue(now);
+        SendDue(Clock::now());
         const std::lock_guard lock(m_modelLock);
         m_stopping = m_stopping || m_console.QuitRequested();
     }
 }
 
-int CSimServer::PollTimeoutMs(Clock::time_point now) const
+std::optional<CSimServer::Clock::time_point> CSimServer::NextDue() const
 {
-    int timeout = -1;
-    for (const Outgoing& outgoing : m_outgoing)
-        timeout = timeout < 0 ? MsUntil(now, outgoing.due) : std::min(timeout, MsUntil(now, outgoing.due));
-    if (m_deferredDue)
-        timeout = timeout < 0 ? MsUntil(now, *m_deferredDue) : std::min(timeout, MsUntil(now, *m_deferredDue));
-    return timeout;
+    std::optional<Clock::time_point> next = m_deferredDue;
+    const auto take = [&next](Clock::time_point due) { next = next ? std::min(*next, due) : due; };
+    if (m_sent < m_sending.size())
+        take(m_nextCharacterDue);
+    else {
+        const std::lock_guard lock(m_outgoingLock);
+        for (const Outgoing& outgoing : m_outgoing)
+            take(outgoing.due);
+    }
+    return next;
+}
+
+CSimServer::Clock::duration CSimServer::CharacterTime() const
+{
+    const int baud = m_pty.LineBaud();
+    if (baud <= 0)
+        return {};
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(kBitsPerCharacter * 1'000'000'000LL / baud));
 }
 
 // The model lives in simulated time; it is brought up to the real time before
@@ -119,24 +138,49 @@ void CSimServer::AdvanceModel(Clock::time_point now)
 
 void CSimServer::ReadRequests(Clock::time_point now)
 {
+    const Clock::duration character = CharacterTime();
     char bytes[4096];
     ssize_t count;
     while ((count = read(m_pty.MasterFd(), bytes, sizeof bytes)) > 0)
-        for (ssize_t i = 0; i < count; ++i)
-            if (m_assembler.Feed(bytes[i]))
-                Answer(m_assembler.FrameBytes(), now);
+        for (ssize_t i = 0; i < count; ++i) {
+            m_receivedUntil = std::max(now, m_receivedUntil) + character;
+            if (!m_assembler.Feed(bytes[i]))
+                continue;
+            const std::string frame = m_assembler.FrameBytes();
+            Answer(frame, m_receivedUntil - character * static_cast<long>(frame.size()), m_receivedUntil);
+        }
 }
 
-void CSimServer::Answer(const std::string& frame, Clock::time_point now)
+void CSimServer::Answer(const std::string& frame, Clock::time_point start, Clock::time_point end)
 {
-    const std::lock_guard lock(m_modelLock);
-    m_trace.Received(frame);
-    if (!m_firstRequestSeen && !m_deferredCommands.empty())
-        m_deferredDue = now + kDeferredCommandDelay;
-    m_firstRequestSeen = true;
-    std::string reply = m_controller.HandleRequest(frame, m_pty.LineBaud());
+    std::string reply;
+    Clock::time_point due;
+    {
+        const std::lock_guard lock(m_modelLock);
+        m_trace.Received(frame);
+        if (!m_firstRequestSeen && !m_deferredCommands.empty())
+            m_deferredDue = end + kDeferredCommandDelay;
+        m_firstRequestSeen = true;
+        // A controller that needs a pause after its reply does not even hear
+        // a request that comes sooner.
+        const int gapMs = m_controller.Misbehaviour().needsGapMs;
+        if (gapMs > 0 && m_lastReplyEnd && start < *m_lastReplyEnd + std::chrono::milliseconds(gapMs))
+            return;
+        reply = m_controller.HandleRequest(frame, m_pty.LineBaud());
+        due = end + std::chrono::milliseconds(m_controller.Options().turnaroundMs + m_controller.ReplyDelayMs());
+    }
     if (!reply.empty())
-        m_outgoing.push_back({now + std::chrono::milliseconds(m_controller.ReplyDelayMs()), std::move(reply)});
+        Queue(due, std::move(reply));
+}
+
+void CSimServer::Queue(Clock::time_point due, std::string bytes)
+{
+    {
+        const std::lock_guard lock(m_outgoingLock);
+        m_outgoing.push_back({due, std::move(bytes)});
+    }
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = write(m_wakePipe[1], &byte, 1);
 }
 
 void CSimServer::ReadCommands()
@@ -200,7 +244,12 @@ void CSimServer::SwitchLine()
         link = m_link;
     }
     // Nothing sent or half received before the pull reaches the new line.
-    m_outgoing.clear();
+    {
+        const std::lock_guard lock(m_outgoingLock);
+        m_outgoing.clear();
+    }
+    m_sending.clear();
+    m_sent = 0;
     m_assembler.DropFrame();
     if (!plugIn) {
         m_pty.Unplug();
@@ -223,22 +272,46 @@ void CSimServer::SwitchLine()
 
 void CSimServer::SendDue(Clock::time_point now)
 {
-    std::stable_sort(m_outgoing.begin(), m_outgoing.end(),
-                     [](const Outgoing& a, const Outgoing& b) { return a.due < b.due; });
-    while (!m_outgoing.empty() && m_outgoing.front().due <= now) {
-        Send(m_outgoing.front().bytes);
-        m_outgoing.erase(m_outgoing.begin());
+    while (m_sent < m_sending.size() || StartNextFrame(now)) {
+        // The characters whose time has come go out together.
+        size_t due = 0;
+        while (m_sent + due < m_sending.size() && m_nextCharacterDue + m_characterTime * static_cast<long>(due) <= now)
+            ++due;
+        if (due == 0)
+            return;
+        const ssize_t count = write(m_pty.MasterFd(), m_sending.data() + m_sent, due);
+        if (count <= 0) {
+            m_sent = m_sending.size(); // the line's queue is full: nobody reads it, the rest is lost
+            return;
+        }
+        m_sent += static_cast<size_t>(count);
+        m_lineFreeAt = m_nextCharacterDue + m_characterTime * static_cast<long>(count - 1);
+        m_nextCharacterDue = m_lineFreeAt + m_characterTime;
     }
+}
+
+bool CSimServer::StartNextFrame(Clock::time_point now)
+{
+    Outgoing next;
+    {
+        const std::lock_guard lock(m_outgoingLock);
+        const auto first = std::min_element(m_outgoing.begin(), m_outgoing.end(),
+                                            [](const Outgoing& a, const Outgoing& b) { return a.due < b.due; });
+        if (first == m_outgoing.end() || first->due > now)
+            return false;
+        next = std::move(*first);
+        m_outgoing.erase(first);
+    }
+    m_trace.Sent(next.bytes);
+    m_sending = std::move(next.bytes);
+    m_sent = 0;
+    m_characterTime = CharacterTime();
+    m_nextCharacterDue = std::max(next.due, m_lineFreeAt) + m_characterTime;
+    m_lastReplyEnd = m_nextCharacterDue + m_characterTime * static_cast<long>(m_sending.size() - 1);
+    return true;
 }
 
 void CSimServer::Send(const std::string& bytes)
 {
-    m_trace.Sent(bytes);
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t count = write(m_pty.MasterFd(), bytes.data() + sent, bytes.size() - sent);
-        if (count <= 0)
-            break; // the line's queue is full: nobody reads it, the rest is lost
-        sent += static_cast<size_t>(count);
-    }
+    Queue(Clock::now(), bytes);
 }

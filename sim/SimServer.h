@@ -19,7 +19,14 @@ class CSimPty;
 // into frames, lets the controller answer at the line's current baud rate,
 // sends each reply when its delay is over, advances the controller's time with
 // the real time and runs the commands typed on its input. Everything happens
-// in one poll loop that sleeps while nothing is due. The unplug and replug
+// in one poll loop that sleeps while nothing is due.
+//
+// It keeps the line's time as a serial line would: a character takes 10 bits
+// at the line's baud rate, so a request has come in only when its last
+// character could have, and each character of a reply leaves no sooner than
+// the one before it plus a character's time. A reply begins the controller's
+// turnaround (CSimOptions::turnaroundMs) after the end of its request, plus
+// the board's own delay and the latency misbehaviour. The unplug and replug
 // commands pull the line and plug a new pseudo-terminal in; the loop does it,
 // so a command from another thread never closes a descriptor it polls.
 class CSimServer
@@ -59,10 +66,17 @@ private:
         std::string bytes;
     };
 
-    int PollTimeoutMs(Clock::time_point now) const;
+    std::optional<Clock::time_point> NextDue() const;
     void AdvanceModel(Clock::time_point now);
     void ReadRequests(Clock::time_point now);
-    void Answer(const std::string& frame, Clock::time_point now);
+    // A request whose characters were on the line from start to end.
+    void Answer(const std::string& frame, Clock::time_point start, Clock::time_point end);
+    // Queues bytes to leave the line no sooner than due; safe from another thread.
+    void Queue(Clock::time_point due, std::string bytes);
+    // The time of one character at the line's current baud rate.
+    Clock::duration CharacterTime() const;
+    // Starts the next frame that is due when the line is idle.
+    bool StartNextFrame(Clock::time_point now);
     void ReadCommands();
     void RunCommand(const std::string& line);
     std::string RequestLineSwitch(bool plugIn);
@@ -77,7 +91,16 @@ private:
     CSimTrace m_trace;
     CSimConsole m_console;
     CFrameAssembler m_assembler;
+    mutable std::mutex m_outgoingLock; // console commands from another thread queue frames too
     std::vector<Outgoing> m_outgoing;
+    // The frame on its way out, character by character.
+    std::string m_sending;
+    size_t m_sent = 0;
+    Clock::duration m_characterTime{};
+    Clock::time_point m_nextCharacterDue;  // when m_sending[m_sent] has crossed the line
+    Clock::time_point m_lineFreeAt;        // the last character sent has crossed the line
+    Clock::time_point m_receivedUntil;     // the last request character has crossed the line
+    std::optional<Clock::time_point> m_lastReplyEnd;
     std::vector<std::string> m_deferredCommands;
     std::optional<Clock::time_point> m_deferredDue;
     bool m_firstRequestSeen = false;

@@ -60,6 +60,8 @@ void PrintUsage(std::ostream& out)
            "  --trace                 show every frame received and sent\n"
            "  --silent                answer nothing\n"
            "  --latency MS            wait MS milliseconds before every reply\n"
+           "  --turnaround MS         time from the end of a request to its reply (default 5)\n"
+           "  --needs-gap MS          answer nothing to a request sooner than MS after the last reply\n"
            "  --badsum FRACTION       spoil the checksum of that share of replies\n"
            "  --wrongletters FRACTION change the second letter of that share of replies\n"
            "  --refuse                refuse every write and command\n"
@@ -106,7 +108,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line)
     enum
     {
         kPort = 1000, kBaud, kDoorBaud, kGeneration, kFloors, kTrace, kSilent, kLatency, kBadsum,
-        kWrongLetters, kRefuse, kGarbage, kFault, kOverlong, kSeed, kHelp
+        kWrongLetters, kRefuse, kGarbage, kFault, kOverlong, kSeed, kTurnaround, kNeedsGap, kHelp
     };
     static const option kOptions[] = {
         {"port", required_argument, nullptr, kPort},
@@ -124,6 +126,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line)
         {"fault", required_argument, nullptr, kFault},
         {"overlong", no_argument, nullptr, kOverlong},
         {"seed", required_argument, nullptr, kSeed},
+        {"turnaround", required_argument, nullptr, kTurnaround},
+        {"needs-gap", required_argument, nullptr, kNeedsGap},
         {"help", no_argument, nullptr, kHelp},
         {nullptr, 0, nullptr, 0},
     };
@@ -189,6 +193,13 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& line)
             if (!ParseNumber(optarg, 0, 2147483647, seed))
                 return Fail("--seed wants a non-negative number");
             line.options.seed = static_cast<unsigned>(seed);
+            break;
+        case kTurnaround:
+            if (!ParseNumber(optarg, 0, 60000, line.options.turnaroundMs))
+                return Fail("--turnaround wants a number of milliseconds from 0 to 60000");
+            break;
+        case kNeedsGap:
+            line.startCommands.push_back("needs-gap " + argument);
             break;
         case kHelp:
             PrintUsage(std::cout);

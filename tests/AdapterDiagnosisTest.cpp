@@ -1,4 +1,4 @@
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "settings/AdapterDiagnosis.h"
 #include "settings/PortDeviceLine.h"
 #include "tests/MessageBoxRecorder.h"

@@ -1,5 +1,5 @@
-#include "app/ServiceApp.h"
-#include "app/TemplateLoader.h"
+#include "ui/MainWindow.h"
+#include "ui/TemplateLoader.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"
 #include "settings/SettingsStore.h"
@@ -129,13 +129,13 @@ TEST_F(BadSettingsTest, SettingsThatCannotBeSavedAreNotReportedAsSaved)
     }
     QDialog mainWindow;
     mainWindow.show();
-    CServiceApp::SetMainWindow(&mainWindow);
+    CMainWindow::Set(&mainWindow);
     PressOk();
     QCoreApplication::processEvents();
     EXPECT_TRUE(mainWindow.isVisible()) << "the program ends as if the settings had been saved";
     ASSERT_EQ(boxes.Count(), 1) << "the technician is not told";
     EXPECT_NE(boxes.Calls()[0].text, "请重新启动程序，方能生效");
-    CServiceApp::SetMainWindow(nullptr);
+    CMainWindow::Set(nullptr);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "app/ListView.h"
-#include "pages/CellList.h"
+#include "ui/ListView.h"
+#include "ui/CellList.h"
 
 #include <QHeaderView>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ListView.h"
+#include "ui/ListView.h"
 
 #include <QAction>
 #include <QFile>

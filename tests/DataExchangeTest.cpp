@@ -1,8 +1,8 @@
 #include "tests/MessageBoxRecorder.h"
 
-#include "app/DataExchange.h"
-#include "app/TemplateDialog.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/TemplateDialog.h"
+#include "ui/TemplateLoader.h"
 
 #include <QApplication>
 #include <QComboBox>

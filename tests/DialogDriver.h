@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QDialog>

@@ -1,5 +1,6 @@
 #include "link/BusyScope.h"
 #include "link/Exchange.h"
+#include "link/FastLine.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
 #include "link/TimeScale.h"
@@ -258,3 +259,56 @@ TEST_F(ExchangeTest, SleepKeepsTheWindowPaintingAndTimersRunning)
 }
 
 } // namespace
+
+namespace {
+
+// The late reply of an earlier request (here a clock poll's), and a fault report.
+std::string LateClockReply() { return MakeFrame([](CFrameBuffer& f) { f.BuildCommand(255, 'A', '9'); }); }
+std::string FaultReport() { return MakeFrame([](CFrameBuffer& f) { f.BuildCharArg(255, 'E', 'R', '7'); }); }
+
+// Sets the fast line for its scope.
+class CFastLineScope
+{
+public:
+    explicit CFastLineScope(bool on) { CFastLine::SetEnabled(on); }
+    ~CFastLineScope() { CFastLine::SetEnabled(false); }
+};
+
+} // namespace
+
+// An exchange takes the frame with its own letters and passes over one with
+// other letters that comes first, at the designed pace and on the fast line;
+// when its own never comes, it judges the foreign one as designed.
+TEST_F(ExchangeTest, FrameWithOtherLettersIsPassedOverForTheRequestsOwn)
+{
+    struct Case
+    {
+        const char* name;
+        std::string first;  // sent at once
+        std::string second; // sent 20 ms later
+        Acceptance test;
+        bool accepted;
+        char letter2; // of the reply the exchange ends with
+        size_t fastRequests; // a reply missed on the fast line is asked for again at the designed pace
+    };
+    const Case cases[] = {
+        {"late reply, then its own", LateClockReply(), ValueReply(), Acceptance::ValidFrameLetters, true, '5', 1},
+        {"fault report and its own at once", FaultReport() + ValueReply(), "", Acceptance::Letters, true, '5', 1},
+        {"only a late reply, letters tested", LateClockReply(), "", Acceptance::Letters, false, '9', 2},
+        {"only a late reply, count tested", LateClockReply(), "", Acceptance::Count, true, '9', 1},
+    };
+    for (const bool fast : {false, true})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (fast ? ", fast line" : ""));
+            const CFastLineScope line(fast);
+            s_peer->SetResponder([&c](const std::string&, int) {
+                if (!c.second.empty())
+                    QTimer::singleShot(20, [second = c.second] { s_peer->Send(second); });
+                return c.first;
+            });
+            s_peer->ClearRequests();
+            EXPECT_EQ(CExchange::Run({.build = BuildValueRequest, .test = c.test}), c.accepted);
+            EXPECT_EQ(g_reply.Letter2(), c.letter2);
+            EXPECT_EQ(s_peer->Requests().size(), fast ? c.fastRequests : 1u);
+        }
+}

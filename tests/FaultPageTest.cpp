@@ -1,7 +1,7 @@
 #include "params/FaultPage.h"
 
-#include "app/ListView.h"
-#include "app/TemplateLoader.h"
+#include "ui/ListView.h"
+#include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
 #include "sim/SimController.h"

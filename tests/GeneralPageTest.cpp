@@ -1,7 +1,7 @@
 #include "pages/GeneralPage.h"
 
-#include "app/DataExchange.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/TemplateLoader.h"
 #include "dialogs/ClockDlg.h"
 #include "link/TimeScale.h"
 #include "sim/SimReply.h"
@@ -250,6 +250,64 @@ TEST_F(GeneralPageTest, SettingIdTelephoneAndResettingRunCountSendTheirFramesAnd
     ClearRequests();
     Click(1008);
     EXPECT_TRUE(Requests().empty()) << "No sends nothing";
+}
+
+// The ID, the run count reset and the clock go out without their reply being
+// read; the read that follows names the one that did not take. The late reply
+// of the ID or reset lands in the program name's read and is passed over
+// there: no request goes out twice.
+TEST_F(GeneralPageTest, WriteSentWithoutItsReplyIsCheckedByTheReadThatFollows)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void()> act;
+        size_t frames; // the action's own, before the read
+        bool refused;
+        QStringList boxes;
+    };
+    int step = 0; // each row writes a value the controller does not hold yet
+    const auto setId = [this, &step] {
+        DialogDriver::Type(Page(), kId, QString("B%1").arg(step));
+        Click(1002);
+    };
+    const auto resetRunCount = [this] { Click(1008); };
+    const auto setClock = [this, &step] {
+        WhenClockDialogOpens([&step](CClockDlg& dialog) {
+            DialogDriver::Type(&dialog, 1002, QString::number(10 + step)); // the hour
+            DialogDriver::Click(&dialog, 1);
+        });
+        Click(1011);
+    };
+    const Case cases[] = {
+        {"ID taken", setId, 1, false, {}},
+        {"ID refused", setId, 1, true, {"电梯ID未生效"}},
+        {"run count reset", resetRunCount, 1, false, {}},
+        {"run count reset refused", resetRunCount, 1, true, {"运行次数复位未生效"}},
+        {"clock taken", setClock, 2, false, {}},
+        {"clock refused", setClock, 2, true, {"时钟设置未生效"}},
+    };
+    m_boxes.SetAnswer(IDYES);
+    ShowPage();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++step;
+        m_sim->MainBoard().Car().RegisterCall(CSimCar::CarCall, 2 + step); // a run since the last reset
+        for (int tick = 0; tick < 600; ++tick)
+            m_sim->Tick(100);
+        m_sim->Misbehaviour().refuseWrites = c.refused;
+        m_boxes.Clear();
+        Page()->OnKillFocus(); // no clock tick among the frames compared below
+        ClearRequests();
+        c.act();
+        QStringList shown = m_boxes.Texts();
+        shown.removeAll("复位将把控制器的运行次数清零。\n确定要复位吗？");
+        EXPECT_EQ(shown, c.boxes);
+        const std::vector<std::string> sent = Requests();
+        ASSERT_EQ(sent.size(), c.frames + ReadSequence().size());
+        EXPECT_EQ(std::vector<std::string>(sent.begin() + c.frames, sent.end()), ReadSequence());
+    }
+    m_sim->Misbehaviour().refuseWrites = false;
 }
 
 // The identity read is no operation that can be stopped: Escape at any point

@@ -1,6 +1,6 @@
 #include "pages/IoPage.h"
 
-#include "pages/LampStatic.h"
+#include "ui/LampStatic.h"
 #include "sim/SimReply.h"
 #include "tests/LivePageRig.h"
 

@@ -1,5 +1,5 @@
-#include "pages/ArrowStatic.h"
-#include "pages/LampStatic.h"
+#include "ui/ArrowStatic.h"
+#include "ui/LampStatic.h"
 #include "res/Resources.h"
 
 #include <QEvent>

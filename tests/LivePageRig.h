@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Page.h"
+#include "ui/Page.h"
 #include "app/PageTab.h"
 #include "link/FrameAssembler.h"
 #include "link/FrameBuffer.h"

@@ -1,8 +1,8 @@
 #include "dialogs/LockoutDlg.h"
 #include "dialogs/LockoutTimeDlg.h"
 
-#include "app/ListView.h"
-#include "app/ProgressStrip.h"
+#include "ui/ListView.h"
+#include "ui/ProgressStrip.h"
 #include "link/TimeScale.h"
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"

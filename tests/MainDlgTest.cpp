@@ -1,6 +1,6 @@
 #include "app/MainDlg.h"
 
-#include "app/Page.h"
+#include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/ServiceApp.h"
 #include "app/TrafficWindow.h"

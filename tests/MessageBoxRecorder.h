@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <QStringList>
 

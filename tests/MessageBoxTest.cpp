@@ -1,6 +1,6 @@
 #include "tests/MessageBoxRecorder.h"
 
-#include "app/WaitCursor.h"
+#include "ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QMessageBox>

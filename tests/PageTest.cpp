@@ -1,5 +1,5 @@
-#include "app/Page.h"
-#include "app/TemplateLoader.h"
+#include "ui/Page.h"
+#include "ui/TemplateLoader.h"
 #include "link/PortChannel.h"
 #include "res/DialogTemplates.h"
 

@@ -1,9 +1,9 @@
 #include "params/DoorParamPage.h"
 #include "params/LiftParamPage.h"
 
-#include "app/ListView.h"
-#include "app/ProgressStrip.h"
-#include "app/TemplateLoader.h"
+#include "ui/ListView.h"
+#include "ui/ProgressStrip.h"
+#include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "link/TimeScale.h"
 #include "params/ParamFile.h"
@@ -211,14 +211,14 @@ TEST_F(ParamPageTest, ReadFailingAtF40KeepsF0ToF39AndTheNextFocusDoesNotReadAgai
     EXPECT_EQ(m_boxes.Count(), 1);
 }
 
-TEST_F(ParamPageTest, SilentProbeLeavesTheListEmptyWithoutMessageUntilTheNextFocus)
+TEST_F(ParamPageTest, SilentProbeLeavesTheListEmptyAndNamesTheRateUntilTheNextFocus)
 {
     CLiftParamPage& page = LiftPage();
     m_sim->Misbehaviour().silent = true;
     page.GiveFocus();
     EXPECT_EQ(Requests().size(), 1u);
     EXPECT_EQ(RowCount(List()), 0);
-    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"控制器无应答：请检查连线和波特率（9600）"});
 }
 
 TEST_F(ParamPageTest, DoorMachineLeavesOutAGarbledF10AndStopsAtItsSilence)
@@ -337,7 +337,7 @@ TEST_F(ParamPageTest, ImportWritesNoMoreRecordsThanTheListHasRowsAndGoesOnAfterF
     ASSERT_EQ(requests.size(), 114u + 1); // then the probe of the new read
     for (int n = 0; n < 114; ++n)
         EXPECT_EQ(requests[n], WriteRequest(n, n + 1000)) << n;
-    EXPECT_EQ(m_boxes.Count(), 0);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"控制器无应答：请检查连线和波特率（9600）"}) << "the silent read, not the import";
 }
 
 TEST_F(ParamPageTest, RefusedWriteOfF12EndsTheImportWithItsNumberAndTheListIsReadAgain)
@@ -361,7 +361,9 @@ TEST_F(ParamPageTest, RefusedWriteOfF12EndsTheImportWithItsNumberAndTheListIsRea
         CModalActions dialogs;
         dialogs.Queue(WriteWholeFile);
         Click(1008);
-        EXPECT_EQ(m_boxes.Texts(), QStringList{"写F12参数失败"});
+        ASSERT_EQ(m_boxes.Count(), 2);
+        EXPECT_EQ(m_boxes.Texts()[0], "写F12参数失败");
+        EXPECT_TRUE(m_boxes.Texts()[1].startsWith("控制器无应答")) << "the silent read after it";
         const std::vector<std::string> requests = Requests();
         ASSERT_EQ(requests.size(), 14u);
         EXPECT_EQ(requests[12].substr(3, 4), "F50C");
@@ -1118,7 +1120,9 @@ TEST_F(ParamPageTest, MisbehavingControllerLeavesOnlyGoodValuesOnTheLiftPageAndR
     for (const Misbehaviour& misbehaviour : kMisbehaviours) {
         misbehaviour.start(m_sim->Misbehaviour());
         Click(1002);
-        EXPECT_EQ(RowCount(List()), misbehaviour.checkedReadsPass ? 114 : 0) << "lift, " << misbehaviour.name;
+        // A read that gets no value keeps the list as last read, marked.
+        EXPECT_EQ(RowCount(List()), 114) << "lift, " << misbehaviour.name;
+        EXPECT_EQ(m_page->IsNotUpdated(), !misbehaviour.checkedReadsPass) << "lift, " << misbehaviour.name;
         EXPECT_TRUE(ShowsTheBoard(List(), board)) << "lift, " << misbehaviour.name;
         m_sim->Misbehaviour() = CSimMisbehaviour();
     }

@@ -1,9 +1,10 @@
-#include "app/ServiceApp.h"
+#include "ui/MainWindow.h"
 #include "settings/PortSetupDlg.h"
 #include "settings/SettingsStore.h"
 #include "tests/MessageBoxRecorder.h"
 #include "tests/TempConfigHome.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
@@ -54,7 +55,7 @@ protected:
 TEST_F(PortSetupDlgTest, FirstRunShowsAndStoresDefaultsThenClosesMainWindow)
 {
     mainWindow.show();
-    CServiceApp::SetMainWindow(&mainWindow);
+    CMainWindow::Set(&mainWindow);
     QStringList shown;
     RunDialog([&](CPortSetupDlg& d) { shown = Shown(d); }, 1);
     EXPECT_EQ(shown, QStringList({"COM1", "9600", "38400", "8", "1", "无"}));
@@ -65,7 +66,7 @@ TEST_F(PortSetupDlgTest, FirstRunShowsAndStoresDefaultsThenClosesMainWindow)
     EXPECT_EQ(boxes.Texts(), QStringList({"请重新启动程序，方能生效"}));
     QCoreApplication::processEvents();
     EXPECT_FALSE(mainWindow.isVisible()) << "saving closes the main window";
-    CServiceApp::SetMainWindow(nullptr);
+    CMainWindow::Set(nullptr);
 }
 
 TEST_F(PortSetupDlgTest, ChosenEntriesMakeTheSummaryAndSpecialCodeIsKept)
@@ -112,6 +113,36 @@ TEST_F(PortSetupDlgTest, UnusableStoredValuesFallBackToDefaults)
     EXPECT_EQ(shown, QStringList({"COM1", "9600", "38400", "8", "1", "无"}));
     EXPECT_EQ(Stored("comwhole"), "1N81") << "never port 0 or an undefined rate";
     EXPECT_EQ(Stored("combaud"), "9600");
+}
+
+// The fast line's check box shows what comfast holds and OK stores it: off
+// on a first run and for a broken value, on only for "1".
+TEST_F(PortSetupDlgTest, FastLineCheckBoxRoundTripsComfast)
+{
+    const struct
+    {
+        const char* stored; // nullptr: missing
+        bool shown;
+        bool tick;
+        const char* saved;
+    } cases[] = {{nullptr, false, false, "0"}, {"1", true, true, "1"}, {"on", false, true, "1"}, {"1", true, false, "0"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "missing");
+        if (c.stored)
+            Store("comfast", c.stored);
+        bool shown = !c.shown;
+        RunDialog(
+            [&](CPortSetupDlg& d) {
+                auto* box = d.findChild<QCheckBox*>("ctl1064");
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->text(), "快速通讯");
+                shown = box->isChecked();
+                box->setChecked(c.tick);
+            },
+            1);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(Stored("comfast"), c.saved);
+    }
 }
 
 } // namespace

@@ -143,3 +143,20 @@ TEST_F(SettingsTest, UnreadableSettingsFolderIsNamedWithTheReason)
 }
 
 } // namespace
+
+// comfast: "1" is the fast line; missing, "0" or anything else is the designed
+// pace, and never a reason to doubt the other settings.
+TEST_F(SettingsTest, FastLineIsOnOnlyForAStoredOne)
+{
+    const std::pair<const char*, bool> cases[] = {{"1", true}, {"0", false}, {"", false}, {"yes", false}, {" 1", false}};
+    PortSettings settings;
+    WriteValues({{"comwhole", "1N81"}, {"combaud", "9600"}, {"specialcode", "E"}});
+    ASSERT_TRUE(ReadPortSettings(settings));
+    EXPECT_FALSE(settings.fastLine) << "missing";
+    for (const auto& [stored, on] : cases) {
+        WriteValues({{"comfast", stored}});
+        ASSERT_TRUE(ReadPortSettings(settings)) << stored;
+        EXPECT_EQ(settings.fastLine, on) << stored;
+        EXPECT_EQ(FastLineValue(FastLineText(on)), on);
+    }
+}

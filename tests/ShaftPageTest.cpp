@@ -1,7 +1,7 @@
 #include "pages/ShaftPage.h"
 
-#include "app/ListView.h"
-#include "app/TemplateLoader.h"
+#include "ui/ListView.h"
+#include "ui/TemplateLoader.h"
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"
 #include "tests/LivePageRig.h"

@@ -1,5 +1,5 @@
-#include "app/ListView.h"
-#include "app/TemplateLoader.h"
+#include "ui/ListView.h"
+#include "ui/TemplateLoader.h"
 #include "res/DialogTemplates.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "app/MainDlg.h"
-#include "app/Page.h"
+#include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/TrafficWindow.h"
 #include "link/Exchange.h"

@@ -1,7 +1,8 @@
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "app/MainDlg.h"
 #include "app/PageTab.h"
-#include "app/TemplateLoader.h"
+#include "app/StatusLine.h"
+#include "ui/TemplateLoader.h"
 #include "params/LiftParamPage.h"
 #include "res/DialogTemplates.h"
 
@@ -41,7 +42,9 @@ TEST(WindowGrowth, ListsGrowButtonsStayAtTheBottomAndTheDesignedSizeKeepsTheTemp
     window.PageTab()->Init();
     CPageTab::SetPageFactory({});
     window.show();
-    const QSize designed = CTemplateLoader(FindDialogTemplate(102)).DialogSize();
+    // The template's size and the status line under the tab control.
+    const QSize designed = CTemplateLoader(FindDialogTemplate(102)).DialogSize()
+                         + QSize(0, window.StatusLine()->sizeHint().height());
     ASSERT_EQ(window.size(), designed);
     auto* page = static_cast<CParamListPage*>(window.PageTab()->CurrentPage());
     QTreeWidget* list = page->List();

@@ -1,6 +1,6 @@
 #include "tests/fuzz/FuzzHarness.h"
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "app/ServiceApp.h"
 #include "link/FrameBuffer.h"
 #include "res/Resources.h"

@@ -3,8 +3,8 @@
 // only its own item's field, and only when it carries the item in full; each
 // field keeps the form and length the page shows.
 
-#include "app/DataExchange.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "pages/GeneralPage.h"
 #include "tests/fuzz/FuzzHarness.h"

@@ -7,9 +7,9 @@
 // Input: the typed text (UTF-8) up to the first NUL byte, then the replies in
 // request order, separated by NUL bytes.
 
-#include "app/DataExchange.h"
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
 #include "dialogs/ICDlg.h"
 #include "link/FrameBuffer.h"
 #include "tests/fuzz/FuzzHarness.h"

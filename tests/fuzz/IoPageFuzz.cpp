@@ -2,7 +2,7 @@
 // dark or grey, and shows only what the reply carries.
 
 #include "pages/IoPage.h"
-#include "pages/LampStatic.h"
+#include "ui/LampStatic.h"
 #include "tests/fuzz/FuzzHarness.h"
 
 #include <string>

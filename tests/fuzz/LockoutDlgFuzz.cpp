@@ -6,8 +6,8 @@
 //
 // Input: the replies in request order, separated by NUL bytes.
 
-#include "app/ListView.h"
-#include "app/TemplateLoader.h"
+#include "ui/ListView.h"
+#include "ui/TemplateLoader.h"
 #include "dialogs/LockoutDlg.h"
 #include "link/FrameBuffer.h"
 #include "tests/fuzz/FuzzHarness.h"

@@ -9,7 +9,7 @@
 // Input: the first byte's lowest bit chooses the page (1 elevator, 0 door
 // machine), the rest are the replies in request order, separated by NUL bytes.
 
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "link/FrameBuffer.h"
 #include "params/DoorParamPage.h"
 #include "params/LiftParamPage.h"

@@ -2,7 +2,7 @@
 // shows an entry, and OK always stores settings of the stored form, so the
 // dialog can repair any settings.
 
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"
 #include "tests/fuzz/FuzzHarness.h"

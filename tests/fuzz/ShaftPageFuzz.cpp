@@ -6,9 +6,9 @@
 //
 // Input: the replies in request order, separated by NUL bytes.
 
-#include "app/DataExchange.h"
-#include "app/ListView.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/ListView.h"
+#include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "pages/ShaftPage.h"
 #include "tests/fuzz/FuzzHarness.h"

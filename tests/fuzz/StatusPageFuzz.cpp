@@ -5,15 +5,15 @@
 //
 // Input: the first byte chooses the installation, the rest is the reply.
 
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "app/PageTab.h"
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
-#include "pages/ArrowStatic.h"
-#include "pages/CellList.h"
+#include "ui/ArrowStatic.h"
+#include "ui/CellList.h"
 #include "pages/FloorDisplayTexts.h"
-#include "pages/LampStatic.h"
+#include "ui/LampStatic.h"
 #include "pages/StatusPage.h"
 #include "tests/TestPeer.h"
 #include "tests/fuzz/FuzzHarness.h"

@@ -10,13 +10,13 @@
 // Each sample line: elapsed seconds, resident memory (kB), processor time used
 // in the sample (ms), frames received in the sample, message boxes so far.
 
-#include "app/ListView.h"
+#include "ui/ListView.h"
 #include "app/MainDlg.h"
-#include "app/MessageBox.h"
-#include "app/Page.h"
+#include "ui/MessageBox.h"
+#include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/ServiceApp.h"
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
 #include "res/Resources.h"

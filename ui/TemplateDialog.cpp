@@ -1,7 +1,7 @@
-#include "app/TemplateDialog.h"
+#include "ui/TemplateDialog.h"
 
-#include "app/DataExchange.h"
-#include "app/TemplateLoader.h"
+#include "ui/DataExchange.h"
+#include "ui/TemplateLoader.h"
 #include "link/Cancel.h"
 #include "link/PortChannel.h"
 #include "res/DialogTemplates.h"

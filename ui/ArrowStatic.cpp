@@ -1,4 +1,4 @@
-#include "pages/ArrowStatic.h"
+#include "ui/ArrowStatic.h"
 
 #include "res/Resources.h"
 

@@ -26,6 +26,11 @@ public:
     // The port's device went away (false) or is back (true).
     virtual void OnLineChanged(bool /*up*/) {}
 
+    // True while the tab control that holds the page shows it; a page outside
+    // a tab control is never the current page.
+    bool IsCurrentPage() const { return m_current; }
+    void SetCurrentPage(bool current) { m_current = current; }
+
     // Gives the page the keyboard focus and runs OnSetFocus().
     void GiveFocus();
 
@@ -63,6 +68,7 @@ private:
     QRect GrownPlace(const QRect& place, QSize growth) const;
 
     QBasicTimer m_timer1;
+    bool m_current = false;
     QTreeView* m_growingList = nullptr;
     // Taken at the first SetGrowth: the template's places and the growing
     // list's place and last column width.

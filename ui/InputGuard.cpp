@@ -1,4 +1,4 @@
-#include "app/InputGuard.h"
+#include "ui/InputGuard.h"
 
 #include "link/Cancel.h"
 #include "link/PortChannel.h"

@@ -1,6 +1,6 @@
-#include "app/PageOperation.h"
+#include "ui/PageOperation.h"
 
-#include "app/ProgressStrip.h"
+#include "ui/ProgressStrip.h"
 #include "link/Cancel.h"
 
 CPageOperation::CPageOperation(QWidget* host, const QString& what, int total, Stop stop)

@@ -1,4 +1,4 @@
-#include "app/ListView.h"
+#include "ui/ListView.h"
 
 #include <QHeaderView>
 

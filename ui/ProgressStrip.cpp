@@ -1,6 +1,6 @@
-#include "app/ProgressStrip.h"
+#include "ui/ProgressStrip.h"
 
-#include "app/InputGuard.h"
+#include "ui/InputGuard.h"
 #include "link/Cancel.h"
 
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "app/RowKeys.h"
+#include "ui/RowKeys.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

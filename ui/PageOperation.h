@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WaitCursor.h"
+#include "ui/WaitCursor.h"
 #include "link/BusyScope.h"
 
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "app/FindBar.h"
+#include "ui/FindBar.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "app/DataExchange.h"
+#include "ui/DataExchange.h"
 
-#include "app/MessageBox.h"
-#include "app/TemplateLoader.h"
+#include "ui/MessageBox.h"
+#include "ui/TemplateLoader.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

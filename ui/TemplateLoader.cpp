@@ -1,9 +1,9 @@
-#include "app/TemplateLoader.h"
+#include "ui/TemplateLoader.h"
 
-#include "app/ListView.h"
-#include "pages/ArrowStatic.h"
-#include "pages/CellList.h"
-#include "pages/LampStatic.h"
+#include "ui/ListView.h"
+#include "ui/ArrowStatic.h"
+#include "ui/CellList.h"
+#include "ui/LampStatic.h"
 #include "res/DialogTemplates.h"
 
 #include <QCheckBox>

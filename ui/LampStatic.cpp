@@ -1,4 +1,4 @@
-#include "pages/LampStatic.h"
+#include "ui/LampStatic.h"
 
 #include "res/Resources.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogTemplate.h"
+#include "ui/DialogTemplate.h"
 
 #include <QFont>
 #include <QRect>

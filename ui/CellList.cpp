@@ -1,6 +1,6 @@
-#include "pages/CellList.h"
+#include "ui/CellList.h"
 
-#include "pages/CellCursorDelegate.h"
+#include "ui/CellCursorDelegate.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "pages/CellCursorDelegate.h"
+#include "ui/CellCursorDelegate.h"
 
-#include "pages/CellList.h"
+#include "ui/CellList.h"
 
 #include <QApplication>
 #include <QPainter>
