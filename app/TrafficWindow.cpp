@@ -3,6 +3,7 @@
 #include "ui/InputGuard.h"
 #include "ui/MessageBox.h"
 #include "link/LineTap.h"
+#include "link/PortChannel.h"
 #include "res/Resources.h"
 
 #include <QCheckBox>
@@ -51,7 +52,16 @@ CTrafficWindow::CTrafficWindow(QWidget* parent)
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &CTrafficWindow::Flush);
-    connect(save, &QPushButton::clicked, this, &CTrafficWindow::OnSave);
+    connect(save, &QPushButton::clicked, this, [this] {
+        if (std::exchange(m_savePending, true))
+            return; // one save waits for the port already
+        AfterExchange([this] {
+            m_savePending = false;
+            OnSave();
+        });
+    });
+    m_portCheck.setInterval(kPortCheckMs);
+    connect(&m_portCheck, &QTimer::timeout, this, &CTrafficWindow::RunIfPortFree);
     m_logToFile->setToolTip(QString("把每一帧连同时间追加到 %1 下当天的文件（年-月-日.log），暂停时也记录").arg(CTrafficFile::Folder()));
     connect(m_logToFile, &QCheckBox::toggled, this, &CTrafficWindow::SetFileLogging);
 
@@ -144,13 +154,14 @@ void CTrafficWindow::SetFileLogging(bool on)
     UpdateCount();
 }
 
-// A file that cannot be written stops the logging and says why, once.
+// A file that cannot be written stops the logging and says why, once, after
+// the exchange whose frame it was.
 void CTrafficWindow::WriteToFile(const TrafficEntry& entry)
 {
     const QString path = m_file.CurrentPath();
     if (!m_file.Append(entry)) {
         SetFileLogging(false);
-        VelorMessageBox(m_file.Error(), MB_OK | MB_ICONERROR);
+        AfterExchange([error = m_file.Error()] { VelorMessageBox(error, MB_OK | MB_ICONERROR); });
     } else if (m_file.CurrentPath() != path) {
         UpdateCount();
     }
@@ -164,6 +175,23 @@ void CTrafficWindow::UpdateCount()
     if (m_fileLogging)
         text += "，记录到 " + (m_file.CurrentPath().isEmpty() ? CTrafficFile::Folder() : m_file.CurrentPath());
     m_count->setText(text);
+}
+
+void CTrafficWindow::AfterExchange(std::function<void()> action)
+{
+    m_afterExchange.push_back(std::move(action));
+    m_portCheck.start();
+}
+
+// Checked on a timer, which also fires inside an exchange's wait: there the
+// port is still held and the actions wait for the next check.
+void CTrafficWindow::RunIfPortFree()
+{
+    if (g_port.m_busy)
+        return;
+    m_portCheck.stop();
+    for (const auto& action : std::exchange(m_afterExchange, {}))
+        action();
 }
 
 void CTrafficWindow::OnSave()

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QCheckBox;
@@ -44,6 +45,13 @@ public:
     void SetFileLogging(bool on);
     bool IsFileLogging() const { return m_fileLogging; }
     const CTrafficFile& File() const { return m_file; }
+    // The window stays live during exchanges, but a file dialog or a message
+    // box runs an event loop of its own: opened inside an exchange's wait it
+    // would keep the exchange waiting with the port held. What opens one
+    // (保存, a log file's error) runs once no exchange holds the port, never
+    // from inside a frame's report.
+    void AfterExchange(std::function<void()> action);
+    static constexpr int kPortCheckMs = 20;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,10 +62,13 @@ private:
     void WriteToFile(const TrafficEntry& entry);
     void OnSave();
     void UpdateCount();
+    void RunIfPortFree();
 
     CTrafficLog m_log;
     std::vector<TrafficEntry> m_pending; // recorded, not yet in the list
     QTimer m_flushTimer;
+    QTimer m_portCheck;
+    std::vector<std::function<void()>> m_afterExchange;
     QTableView* m_view;
     QPushButton* m_pause;
     QCheckBox* m_logToFile;
@@ -66,4 +77,5 @@ private:
     bool m_paused = false;
     bool m_fileLogging = false;
     bool m_listening = false;
+    bool m_savePending = false;
 };

@@ -245,6 +245,7 @@ CPortChannel::ConfigFailure CPortChannel::Configure(int baud, char parity, int d
 void CPortChannel::CloseDevice()
 {
     m_lineUp = false;
+    ++m_lineSession;
     if (m_fd < 0)
         return;
     if (m_termiosSaved)

@@ -74,6 +74,11 @@ public:
     bool IsLineUp() const { return m_lineUp; }
     // The baud rate of the last Open.
     int Baud() const { return m_baud; }
+    // Changes whenever the device is closed: by Close, by a new Open and when
+    // it goes away. Equal numbers mean the line stayed up in between, so what
+    // was read then came from the controller that is on the line now, unless
+    // the cable was moved.
+    unsigned LineSession() const { return m_lineSession; }
 
     // Device of the last Open and the errno that made it fail (0 when it succeeded).
     QString LastOpenDevice() const { return m_lastOpenDevice; }
@@ -130,6 +135,7 @@ private:
     std::atomic<int> m_fd{-1};
     std::atomic<bool> m_held{false};      // from a successful Open until Close
     std::atomic<bool> m_lineUp{false};    // the device is open and configured
+    std::atomic<unsigned> m_lineSession{0};
     int m_shutdownEvent = -1;             // eventfd; readable once shutdown is requested
     std::shared_ptr<Handoff> m_handoff;   // the running monitor thread's hand-over to the owner
     QObject* m_owner = nullptr;

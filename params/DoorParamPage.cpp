@@ -22,6 +22,11 @@ constexpr CParamListPage::Layout kLayout{
 
 constexpr int kSettleMs = 100;
 
+// F0 holds the door machine's version; 9999 written there restores the
+// defaults of every parameter ("版本号(输入9999恢复默认值，199保存参数)").
+constexpr int kVersionParameter = 0;
+constexpr int kRestoreDefaultsCommand = 9999;
+
 // A read reply that carries a parameter: a right checksum, the letters A5 and
 // the whole value (a reply of 12 or 13 characters would hand its checksum over
 // as value digits).
@@ -40,21 +45,25 @@ CDoorParamPage::CDoorParamPage(QWidget* parent)
 
 // One try per parameter the list does not show yet. Silence ends the read
 // (the door machine is taken to be gone), and so does the technician's 取消; a
-// garbled reply leaves only its parameter out. No message.
-void CDoorParamPage::ReadAll()
+// garbled reply leaves only its parameter out. No message. The door machine
+// has no generation probe: a read goes on from its gap while the line stayed
+// up.
+CParamListPage::ReadResult CDoorParamPage::ReadParameters()
 {
     CPageOperation operation(this, "读取参数", Catalogue().Count());
     CExchange::Sleep(kSettleMs);
+    StartRead({});
     for (const int n : MissingParameters()) {
         operation.SetDone(Parameters().ReadCount());
         CExchange::Request read = ReadRequest(n);
         read.test = Acceptance::Count; // any answer: the door machine is there
         read.minCount = 0;
         if (!CExchange::Run(read))
-            break;
+            return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::NoAnswer;
         if (IsUsableReply())
             InsertReadRow(n);
     }
+    return ReadResult::Complete;
 }
 
 // The door machine has a rate of its own, set apart from the main board's.
@@ -66,4 +75,13 @@ QString CDoorParamPage::SilenceMessage() const
 void CDoorParamPage::Edit(int n)
 {
     EditValue(n);
+}
+
+QString CDoorParamPage::CommandQuestion(int n, int value) const
+{
+    if (n != kVersionParameter || value != kRestoreDefaultsCommand)
+        return {};
+    return QString("F%1 写入 %2 将使门机的全部参数恢复为出厂默认值，现有设置全部丢失。\n确定要写入吗？")
+        .arg(n)
+        .arg(value);
 }

@@ -14,8 +14,9 @@ public:
     explicit CDoorParamPage(QWidget* parent = nullptr);
 
 protected:
-    void ReadAll() override;
+    ReadResult ReadParameters() override;
     void Edit(int n) override;
     QString SilenceMessage() const override;
     CParamCatalogue Catalogue() const override { return CParamCatalogue(CParamCatalogue::DoorMachine); }
+    QString CommandQuestion(int n, int value) const override;
 };

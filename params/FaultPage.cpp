@@ -102,22 +102,27 @@ void CFaultPage::ReadAndReport(bool continuing)
         VelorMessageBox("通讯失败，请刷新!");
 }
 
-// Probes record 0 for the generation, then reads every record; going on after
-// a read that stopped, reads the records it did not reach. Without an answer
-// to the probe the rows and the generation of the previous read stay; a
-// record that fails twice, or the technician's 取消, ends the read with the
-// rows read so far. The port is released before the caller shows a message.
+// Probes record 0 for the generation, then reads every record; going on
+// after a read that stopped, reads the records it did not reach, but only
+// while the log is the one it stopped in (CReadProgress): otherwise the log
+// is read again from record 0. Without an answer to the probe the rows and
+// the generation of the previous read stay; a record that fails twice, or the
+// technician's 取消, ends the read with the rows read so far. The port is
+// released before the caller shows a message.
 CFaultPage::ReadResult CFaultPage::ReadFaultLog(bool continuing)
 {
     CPageOperation operation(this, "读取故障记录", FaultRecord::Count(m_longFormat));
-    if (!continuing) {
-        if (!ProbeGeneration(m_longFormat))
-            return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::NoAnswer;
-        operation.SetTotal(FaultRecord::Count(m_longFormat));
+    QByteArray record0;
+    if (!ProbeGeneration(m_longFormat, &record0))
+        return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::NoAnswer;
+    const int count = FaultRecord::Count(m_longFormat);
+    if (!continuing || m_progress.StartOf(record0, m_nextRecord, count) == CReadProgress::Start::FromBeginning) {
+        operation.SetTotal(count);
         DeleteAllRows(m_list);
         m_nextRecord = 0;
+        m_progress.Began(record0);
     }
-    for (; m_nextRecord < FaultRecord::Count(m_longFormat); ++m_nextRecord) {
+    for (; m_nextRecord < count; ++m_nextRecord) {
         operation.SetDone(m_nextRecord);
         if (!CExchange::Run(RecordRequest(m_nextRecord, m_longFormat)))
             return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::Failed;
@@ -163,7 +168,8 @@ void CFaultPage::OnResetButton()
 }
 
 // A read that was stopped or failed goes on with the records it did not
-// reach; after a whole read the log is read again from the start.
+// reach while the log is the same; after a whole read the log is read again
+// from the start.
 void CFaultPage::OnRefreshButton()
 {
     if (m_nextRecord < FaultRecord::Count(m_longFormat)) {
@@ -175,11 +181,18 @@ void CFaultPage::OnRefreshButton()
     GiveFocus();
 }
 
+// Every column the list shows, in the list's order.
 QList<QStringList> CFaultPage::ReportRows() const
 {
-    QList<QStringList> rows{{"编号", "故障码", "说明", "时间"}};
-    for (int row = 0; row < RowCount(m_list); ++row)
-        rows << QStringList{RowText(m_list, row, 0), RowText(m_list, row, kCodeColumn), RowText(m_list, row, kTextColumn),
-                            RowText(m_list, row, kTimeColumn)};
+    QStringList header;
+    for (int column = 0; column < m_list->columnCount(); ++column)
+        header << m_list->headerItem()->text(column);
+    QList<QStringList> rows{header};
+    for (int row = 0; row < RowCount(m_list); ++row) {
+        QStringList fields;
+        for (int column = 0; column < m_list->columnCount(); ++column)
+            fields << RowText(m_list, row, column);
+        rows << fields;
+    }
     return rows;
 }

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "ui/Page.h"
+#include "params/ReadProgress.h"
 
 #include <QStringList>
 
@@ -34,11 +35,12 @@ private:
     void OnListClick();
     void OnResetButton();
     void OnRefreshButton();
-    // The export's rows: number, code, text, time of each fault shown.
+    // The export's rows: the list's columns as it shows them.
     QList<QStringList> ReportRows() const;
 
     QTreeWidget* m_list;
     bool m_longFormat = true;
     int m_nextRecord = INT_MAX; // the first record the last read did not reach; past the end when it did
+    CReadProgress m_progress;   // whether a read may go on from m_nextRecord
     bool m_reading = false; // from the start of a read to the close of its failure message
 };

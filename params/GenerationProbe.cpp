@@ -14,23 +14,30 @@ constexpr int kLongRecordReplyLength = 23;
 // The length of the reply from its start byte on: stray bytes that came
 // ahead of it on the line (noise, the end of an earlier reply) are no part of
 // the record and must not make a short record look long.
-int ReplyFrameLength()
+const char* ReplyFrameStart()
 {
     const char* start = std::strchr(g_reply.Data(), STX);
-    return start ? g_reply.Length() - static_cast<int>(start - g_reply.Data()) : g_reply.Length();
+    return start ? start : g_reply.Data();
+}
+
+int ReplyFrameLength()
+{
+    return g_reply.Length() - static_cast<int>(ReplyFrameStart() - g_reply.Data());
 }
 
 } // namespace
 
-bool ProbeGeneration(bool& longFormat)
+bool ProbeGeneration(bool& longFormat, QByteArray* record0)
 {
     const bool answered = CExchange::Run({.build = [] { g_request.BuildByteArg(kControllerAddress, 'A', '1', 0); },
                                           .waitMs = 50,
                                           .maxCount = 80,
                                           .test = Acceptance::Count});
-    if (answered) {
-        longFormat = ReplyFrameLength() >= kLongRecordReplyLength;
-        CLineState::SetParameterCount(CParamCatalogue::ForMainBoard(longFormat).Count());
-    }
+    if (!answered)
+        return false;
+    longFormat = ReplyFrameLength() >= kLongRecordReplyLength;
+    CLineState::SetParameterCount(CParamCatalogue::ForMainBoard(longFormat).Count());
+    if (record0)
+        *record0 = QByteArray(ReplyFrameStart(), ReplyFrameLength());
     return answered;
 }

@@ -113,27 +113,20 @@ void CLiftParamPage::OnKillFocus()
     m_reading = false;
 }
 
-void CLiftParamPage::ReadAll()
-{
-    if (ReadParameters() == ReadResult::Failed)
-        VelorMessageBox("通讯失败，请刷新!");
-}
-
 // Reads every parameter the list does not show yet, with two tries each,
-// showing each row as it arrives; an empty list is read after the generation
-// probe, from F0. Without an answer to the probe the list stays empty; a
-// parameter that fails twice ends the read with the rows read so far, and so
-// does the technician's 取消. The port is released before the caller shows a
-// message.
-CLiftParamPage::ReadResult CLiftParamPage::ReadParameters()
+// showing each row as it arrives, after the generation probe: an empty list,
+// or one that may not go on from its gap, is read from F0. Without an answer
+// to the probe the list stays as it was; a parameter that fails twice ends
+// the read with the rows read so far, and so does the technician's 取消. The
+// port is released before the caller shows a message.
+CParamListPage::ReadResult CLiftParamPage::ReadParameters()
 {
     CPageOperation operation(this, "读取参数", Catalogue().Count());
-    if (Parameters().IsEmpty()) {
-        if (!ProbeGeneration(m_longFormat))
-            return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::NoAnswer;
-        ClearRows(); // in the generation the probe found
-        operation.SetTotal(Catalogue().Count());
-    }
+    QByteArray record0;
+    if (!ProbeGeneration(m_longFormat, &record0))
+        return operation.Cancelled() ? ReadResult::Cancelled : ReadResult::NoAnswer;
+    StartRead(record0); // in the generation the probe found
+    operation.SetTotal(Catalogue().Count());
     m_reading = true;
     for (const int n : MissingParameters()) {
         if (!m_reading)

@@ -19,15 +19,12 @@ public:
     bool IsLongFormat() const { return m_longFormat; }
 
 protected:
-    void ReadAll() override;
+    ReadResult ReadParameters() override;
     void Edit(int n) override;
     CParamCatalogue Catalogue() const override { return CParamCatalogue::ForMainBoard(m_longFormat); }
     bool IsBitMask(int n) const override;
 
 private:
-    enum class ReadResult { NoAnswer, Failed, Cancelled, Complete };
-
-    ReadResult ReadParameters();
     void EditLockout();
     void EditBitMask(int n);
     void EditDisplayCode(int n);

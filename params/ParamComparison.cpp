@@ -2,6 +2,8 @@
 
 #include "params/ParamSet.h"
 
+#include <algorithm>
+
 namespace {
 
 // At most this many items are named in one warning; the rest are counted.
@@ -33,11 +35,15 @@ QString RecordName(int record)
 
 CParamComparison::CParamComparison(const ParamFileContents& file, const CParamSet& set)
     : m_fileRecords(static_cast<int>(file.records.size()))
+    , m_fitsPage(m_fileRecords == set.Count())
+    , m_wholeFileCount(std::min(m_fileRecords, set.ReadCount()))
 {
     for (size_t i = 0; i < file.records.size(); ++i) {
         const ParamRecord& record = file.records[i];
         if (!set.Catalogue().Contains(record.number)) {
             m_beyond.push_back(record.number);
+            if (static_cast<int>(i) < m_wholeFileCount)
+                m_beyondSent.push_back(record.number);
             continue;
         }
         const std::optional<int> value = set.Value(record.number);
@@ -65,7 +71,7 @@ void CParamComparison::AddWarnings(const ParamFileContents& file, const CParamSe
 {
     if (m_fileRecords != set.Count())
         m_warnings << QString("文件有 %1 条记录，本页有 %2 个参数：它可能是另一页（电梯参数或门机参数）"
-                              "或另一代控制器的参数文件。")
+                              "或另一代控制器的参数文件，因此没有预先选中任何参数。")
                           .arg(m_fileRecords)
                           .arg(set.Count());
     if (file.trailingBytes > 0)
@@ -73,8 +79,13 @@ void CParamComparison::AddWarnings(const ParamFileContents& file, const CParamSe
     if (!file.oddReserved.empty())
         m_warnings << QString("%1记录的保留字节不是 0：文件可能不是本程序保存的参数文件，或已损坏。")
                           .arg(NameSome(file.oddReserved, RecordName));
-    if (!m_beyond.empty())
+    // What is said of them holds for both ways to write: the checked rows
+    // never include them, the whole file sends those within the list's reach.
+    if (m_beyondSent.empty() && !m_beyond.empty())
         m_warnings << QString("文件中的 %1 不是本页的参数，这些记录不会写入。").arg(NameSome(m_beyond, ParameterName));
+    else if (!m_beyond.empty())
+        m_warnings << QString("文件中的 %1 不是本页的参数：“写入选中参数”不会写入这些记录，“全部写入”会按文件原样写入其中的 %2。")
+                          .arg(NameSome(m_beyond, ParameterName), NameSome(m_beyondSent, ParameterName));
     if (!m_unread.empty())
         m_warnings << QString("%1 未能从控制器读出，无法比较（控制器值显示为“?”）。").arg(NameSome(m_unread, ParameterName));
 }

@@ -30,6 +30,13 @@ public:
     CParamComparison(const ParamFileContents& file, const CParamSet& set);
 
     int FileRecords() const { return m_fileRecords; }
+    // The file has as many records as the page has parameters. One that has
+    // not is another page's or another generation's: a record count alone
+    // cannot tell which parameter each of its records was meant for.
+    bool FitsPage() const { return m_fitsPage; }
+    // How many of the file's records writing it whole sends: in file order,
+    // as far as the page's list reaches.
+    int WholeFileCount() const { return m_wholeFileCount; }
     int Equal() const { return m_equal; }
     int Beyond() const { return static_cast<int>(m_beyond.size()); }
     // The differing records in file order.
@@ -45,8 +52,11 @@ private:
     void AddWarnings(const ParamFileContents& file, const CParamSet& set);
 
     int m_fileRecords = 0;
+    bool m_fitsPage = false;
+    int m_wholeFileCount = 0;
     int m_equal = 0;
-    std::vector<int> m_beyond; // numbers the page's list does not have, in file order
+    std::vector<int> m_beyond;      // numbers the page's list does not have, in file order
+    std::vector<int> m_beyondSent;  // those of them that writing the whole file sends
     std::vector<int> m_unread; // numbers the list has but could not read
     std::vector<ParamDifference> m_differences;
     QStringList m_warnings;

@@ -39,7 +39,8 @@ public:
     // place of path only when every record is written, so a failure never
     // leaves a truncated file where a good one was. Where no temporary file
     // can be made beside it (a folder the user may not add files to), an
-    // existing file is written in place. On failure error holds a message
+    // existing file is written in place and keeps its old bytes when that
+    // write fails (WriteWholeFile). On failure error holds a message
     // naming the file and the reason.
     static bool Save(const QString& path, const std::vector<ParamRecord>& records, QString& error);
     // Reads the file at path. Only a file that cannot be read or holds no

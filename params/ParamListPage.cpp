@@ -6,18 +6,16 @@
 #include "ui/TemplateLoader.h"
 #include "ui/PageOperation.h"
 #include "ui/RowKeys.h"
-#include "dialogs/ParamReviewDlg.h"
 #include "dialogs/ValueDlg.h"
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
 #include "params/CsvReport.h"
 #include "pages/FloorDisplayTexts.h"
-#include "params/ParamComparison.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileDialog.h"
+#include "params/ParamImport.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -52,33 +50,12 @@ CExchange::Request ResetRequest()
             .sendsOnce = true};
 }
 
-// A file's record goes out once (a reply the fast line missed is made up for
-// at the designed pace: the same value written twice changes nothing); only a
-// reply with the write's letters and without the acknowledgement counts as a
-// refusal.
-CExchange::Request RecordWriteRequest(const ParamRecord& record, int ackPos)
-{
-    return {.build = [record] { g_request.BuildByteWordArg(kControllerAddress, 'F', '5', record.number, record.value); },
-            .waitMs = 50,
-            .maxCount = 20,
-            .test = Acceptance::NotRefused,
-            .ackPos = ackPos};
-}
-
 QString MaskBits(int value)
 {
     QString bits = QString("%1").arg(value, 16, 2, QChar('0'));
     for (int pos = 12; pos > 0; pos -= 4)
         bits.insert(pos, ' ');
     return bits;
-}
-
-QString ParameterList(const std::vector<int>& numbers)
-{
-    QStringList names;
-    for (const int n : numbers)
-        names << QString("F%1").arg(n);
-    return names.join("、");
 }
 
 } // namespace
@@ -122,16 +99,18 @@ CParamListPage::CParamListPage(const Layout& layout, QWidget* parent)
 void CParamListPage::OnSetFocus()
 {
     CPage::OnSetFocus();
-    if (RowCount(m_list) == 0)
-        ReadAllKeepingLastRead();
+    if (m_set.IsEmpty())
+        ReadAll();
 }
 
-void CParamListPage::ReadAllKeepingLastRead()
+CParamListPage::ReadResult CParamListPage::ReadAll()
 {
     const CLineState::Counts before = CLineState::Tally();
-    ClearRows();
-    ReadAll();
+    const ReadResult result = ReadParameters();
+    if (result == ReadResult::Failed)
+        VelorMessageBox("通讯失败，请刷新!");
     KeepLastRead(before);
+    return result;
 }
 
 void CParamListPage::KeepLastRead(const CLineState::Counts& before)
@@ -143,7 +122,7 @@ void CParamListPage::KeepLastRead(const CLineState::Counts& before)
     if (m_keptOld) {
         m_set = *lastRead;
         for (const ParamRecord& record : m_set.Records())
-            InsertValueRow(record.number, record.number, record.value);
+            InsertSetRow(record.number, record.number);
     }
     m_notUpdated->setVisible(m_keptOld || silent);
     if (silent)
@@ -155,12 +134,41 @@ QString CParamListPage::SilenceMessage() const
     return QString("控制器无应答：请检查连线和波特率（%1）").arg(g_port.Baud());
 }
 
-void CParamListPage::ReadAgain()
+// Kept values are not what the controller holds now: they are read again.
+CParamListPage::ReadResult CParamListPage::ReadForReview()
+{
+    if (m_set.IsComplete() && !m_progress.IsStale() && !m_keptOld)
+        return ReadResult::Complete;
+    if (m_keptOld)
+        return ReadAgain();
+    return ReadAll();
+}
+
+CParamListPage::ReadResult CParamListPage::ReadAgain()
+{
+    ClearForNewRead();
+    return ReadAll();
+}
+
+void CParamListPage::ReadOnFocus()
+{
+    ClearForNewRead();
+    GiveFocus();
+}
+
+void CParamListPage::ClearForNewRead()
 {
     if (!m_set.IsEmpty())
         m_lastRead = m_set;
     ClearRows();
-    GiveFocus();
+}
+
+void CParamListPage::StartRead(const QByteArray& firstReply)
+{
+    if (m_progress.StartOf(firstReply, m_set.ReadCount(), m_set.Count()) == CReadProgress::Start::FromGap)
+        return;
+    ClearRows();
+    m_progress.Began(firstReply);
 }
 
 CExchange::Request CParamListPage::ReadRequest(int n, bool oneByte)
@@ -207,17 +215,18 @@ int CParamListPage::ReplyValue(int n) const
 
 void CParamListPage::InsertReadRow(int n)
 {
-    InsertValueRow(n, ParseHex2(g_reply.Data() + kEchoedNumberPos), ReplyValue(n));
+    m_set.SetValue(n, ReplyValue(n));
+    InsertSetRow(n, ParseHex2(g_reply.Data() + kEchoedNumberPos));
 }
 
-void CParamListPage::InsertValueRow(int n, int shownNumber, int value)
+void CParamListPage::InsertSetRow(int n, int shownNumber)
 {
     // In number order, also when a read goes on after a gap.
     int row = 0;
     while (row < RowCount(m_list) && RowItemData(m_list, row) < n)
         ++row;
     row = InsertRow(m_list, row, QString("F%1").arg(shownNumber), n);
-    ShowValue(row, n, value);
+    ShowValue(row, n);
     const QString text = Catalogue().Text(n);
     SetRowText(m_list, row, kTextColumn, text);
     m_list->topLevelItem(row)->setToolTip(kTextColumn, text.trimmed()); // the whole of a text the column cuts
@@ -233,13 +242,13 @@ void CParamListPage::ReadBack(int n)
     const int row = FindRowByItemData(m_list, n);
     if (row < 0)
         return;
-    ShowValue(row, n, ReplyValue(n));
+    m_set.SetValue(n, ReplyValue(n));
+    ShowValue(row, n);
 }
 
-void CParamListPage::ShowValue(int row, int n, int value)
+void CParamListPage::ShowValue(int row, int n)
 {
-    m_set.SetValue(n, value);
-    SetRowText(m_list, row, kValueColumn, QString::number(value));
+    SetRowText(m_list, row, kValueColumn, ValueText(n));
     m_list->topLevelItem(row)->setToolTip(kValueColumn, ReadableValue(n));
 }
 
@@ -292,7 +301,7 @@ QString CParamListPage::Description(int n) const
 void CParamListPage::EditSelectedRow()
 {
     const int row = SelectedRow(m_list);
-    if (RowCount(m_list) > 0 && row >= 0)
+    if (!m_set.IsEmpty() && row >= 0)
         Edit(RowItemData(m_list, row));
 }
 
@@ -306,7 +315,7 @@ void CParamListPage::OnRefreshButton()
         ReadAll();
         return;
     }
-    ReadAgain();
+    ReadOnFocus();
 }
 
 // The failure message stands while the port is still held: the reset is one
@@ -321,8 +330,7 @@ void CParamListPage::OnResetButton()
         if (!CExchange::Run(ResetRequest()))
             VelorMessageBox("复位F参数失败");
     }
-    ClearRows();
-    GiveFocus();
+    ReadOnFocus();
 }
 
 QString CParamListPage::ChooseFile(bool save)
@@ -349,107 +357,13 @@ void CParamListPage::OnSaveButton()
         VelorMessageBox(error, MB_ICONERROR);
 }
 
-bool CParamListPage::LoadForReview(const QString& path, ParamFileContents& contents)
-{
-    QString error;
-    if (!CParamFile::Load(path, contents, error)) {
-        VelorMessageBox(error, MB_ICONERROR);
-        return false;
-    }
-    // Kept values are not what the controller holds now. A read that was
-    // stopped (by 取消 or by the window closing) opens no review.
-    if (!m_set.IsComplete() || m_keptOld) {
-        ReadAgain();
-        if (CPageOperation::LastWasStopped())
-            return false;
-    }
-    return !m_set.IsEmpty() && !m_keptOld; // the read has said why it found nothing
-}
-
 // The file is compared with what the controller holds; only what the
 // technician then chooses is written. To compare, the review only shows.
 void CParamListPage::ReviewFile(bool mayWrite)
 {
     const QString path = ChooseFile(false);
-    ParamFileContents contents;
-    if (path.isEmpty() || !LoadForReview(path, contents))
-        return;
-    const CParamComparison comparison(contents, m_set);
-    using Mode = CParamReviewDlg::Mode;
-    CParamReviewDlg review(comparison, m_set, path, mayWrite ? Mode::Import : Mode::Compare, this);
-    review.exec();
-    switch (review.Chosen()) {
-    case CParamReviewDlg::Choice::Nothing: return;
-    case CParamReviewDlg::Choice::Checked: return ImportChecked(review.Checked());
-    case CParamReviewDlg::Choice::WholeFile: return ImportWholeFile(contents, path);
-    }
-}
-
-// Writes the file's records in file order, as many as the list has rows, and
-// stops at the first refused one (or at the technician's 取消); its message
-// tells how far the import got. The list is read again in any case.
-void CParamListPage::ImportWholeFile(const ParamFileContents& contents, const QString& path)
-{
-    const size_t count = std::min<size_t>(contents.records.size(), RowCount(m_list));
-    size_t written = 0;
-    bool cancelled = false;
-    {
-        CPageOperation operation(this, "写入参数", static_cast<int>(count));
-        while (written < count && CExchange::Run(RecordWriteRequest(contents.records[written], m_layout.importAckPos)))
-            operation.SetDone(static_cast<int>(++written));
-        cancelled = operation.Cancelled();
-    }
-    const QString file = QDir::toNativeSeparators(path);
-    if (cancelled)
-        VelorMessageBox(QString("导入已取消：文件 %1 的 %2 条记录中，前 %3 条已写入控制器，其后的记录未写入。")
-                            .arg(file)
-                            .arg(count)
-                            .arg(written));
-    else if (written < count) {
-        const int failed = contents.records[written].number;
-        VelorMessageBox(QString("写F%1参数失败").arg(failed), MB_OK, {},
-                        QString("文件 %1 的 %2 条记录中，前 %3 条已写入控制器；F%4 的写入未得到确认，其后的记录未写入。")
-                            .arg(file)
-                            .arg(count)
-                            .arg(written)
-                            .arg(failed));
-    }
-    ClearRows();
-    GiveFocus();
-}
-
-// The rows of the records sent are read back in an operation of their own,
-// so that they show the controller's values also after a 取消.
-void CParamListPage::ImportChecked(const std::vector<ParamDifference>& checked)
-{
-    std::vector<int> sent, refused;
-    bool cancelled = false;
-    {
-        CPageOperation operation(this, "写入参数", static_cast<int>(checked.size()));
-        for (const ParamDifference& difference : checked) {
-            if ((cancelled = operation.Cancelled()))
-                break;
-            const ParamRecord record{difference.number, difference.fileValue};
-            const bool written = CExchange::Run(RecordWriteRequest(record, m_layout.importAckPos));
-            sent.push_back(difference.number);
-            if (!written)
-                refused.push_back(difference.number);
-            operation.SetDone(static_cast<int>(sent.size()));
-        }
-    }
-    {
-        CPageOperation operation(this, "读取参数", static_cast<int>(sent.size()));
-        for (size_t i = 0; i < sent.size() && !operation.Cancelled(); ++i) {
-            ReadBack(sent[i]);
-            operation.SetDone(static_cast<int>(i + 1));
-        }
-    }
-    QString message = QString("已写入 %1 个参数。").arg(sent.size() - refused.size());
-    if (!refused.empty())
-        message += QString("\n%1 写入被拒绝。").arg(ParameterList(refused));
-    if (cancelled)
-        message += QString("\n导入已取消：其余 %1 个参数未写入。").arg(checked.size() - sent.size());
-    VelorMessageBox(message, refused.empty() && !cancelled ? MB_OK : MB_OK | MB_ICONWARNING);
+    if (!path.isEmpty())
+        CParamImport(*this).Run(path, mayWrite);
 }
 
 // The text comes back checked; its value is written as the list shows values.
@@ -461,6 +375,11 @@ void CParamListPage::EditValue(int n)
     dialog.m_nMost = m_set.MostValue(n);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    const QString command = CommandQuestion(n, dialog.m_nValue);
+    if (!command.isEmpty() && !AskFirst(command))
+        return;
     WriteParameter(n, WriteRequest(n, dialog.m_nValue));
+    if (!command.isEmpty())
+        return ReadOnFocus();
     ReadBack(n);
 }

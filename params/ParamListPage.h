@@ -5,6 +5,7 @@
 #include "link/LineState.h"
 #include "params/ParamCatalogue.h"
 #include "params/ParamSet.h"
+#include "params/ReadProgress.h"
 
 #include <QStringList>
 
@@ -13,15 +14,13 @@
 
 class QLabel;
 class QTreeWidget;
-struct ParamDifference;
-struct ParamFileContents;
 
 // What the two parameter pages share: the parameters read from the controller
-// (a parameter set, shown in the list keyed by parameter number), a click
-// that edits the clicked parameter, refresh, reset, saving the set to a
-// parameter file, and writing a file into the controller after the
-// technician has reviewed what it changes. A page reads its parameters when
-// it gets the focus with an empty list.
+// (a parameter set, which the list, keyed by parameter number, is drawn
+// from), a click that edits the clicked parameter, refresh, reset and saving
+// the set to a parameter file; writing a file into the controller is the
+// import's (CParamImport). A page reads its parameters when it gets the focus
+// with an empty set.
 class CParamListPage : public CPage
 {
     Q_OBJECT
@@ -39,10 +38,15 @@ public:
         int readBackPauseMs;    // before each try of the read after an edit
     };
 
+    // How a read of the parameters ended.
+    enum class ReadResult { NoAnswer, Failed, Cancelled, Complete };
+
     void OnSetFocus() override;
 
     QTreeWidget* List() const { return m_list; }
     const CParamSet& Parameters() const { return m_set; }
+    const CReadProgress& Progress() const { return m_progress; }
+    const Layout& PageLayout() const { return m_layout; }
     // The list shows the values of an earlier read: the last one got nothing.
     bool IsNotUpdated() const { return m_keptOld; }
     static constexpr const char* kNotUpdatedMark = "未更新（控制器无应答）";
@@ -52,6 +56,18 @@ public:
     // 0001"), a floor display code's floor text ("B1"); empty for any other
     // parameter and for one not read. The value cell's tooltip.
     QString ReadableValue(int n) const;
+
+    // Makes the set whole and fresh for a comparison with a file: a set that
+    // is not whole, or whose values are stale, is read (going on from its gap
+    // where CReadProgress allows it). A failed read has said so.
+    ReadResult ReadForReview();
+    // Reads every parameter again from the beginning, now.
+    ReadResult ReadAgain();
+    // Empties the set and gives the page the focus, which reads it again.
+    void ReadOnFocus();
+    // Reads parameter n again and shows its value in its row; silent when the
+    // controller does not answer.
+    void ReadBack(int n);
 
     // Reply positions of a parameter read (A5): the echoed number, then the
     // value's four hex digits, low byte pair first (two digits for a one-byte
@@ -72,33 +88,44 @@ public:
 protected:
     CParamListPage(const Layout& layout, QWidget* parent);
 
-    // Reads every parameter into the (empty) list.
-    virtual void ReadAll() = 0;
+    // Reads the parameters the set does not hold yet into it and the list;
+    // after its first reply the read calls StartRead.
+    virtual ReadResult ReadParameters() = 0;
     // Edits parameter n, whose row was clicked.
     virtual void Edit(int n) = 0;
     // The parameter set the list shows: value kinds and texts.
     virtual CParamCatalogue Catalogue() const = 0;
     // Parameter n holds a mask of sixteen switches.
     virtual bool IsBitMask(int /*n*/) const { return false; }
+    // The question to ask before value is written to parameter n where that
+    // value is a command rather than a setting (one that restores every
+    // parameter's default); empty for a setting.
+    virtual QString CommandQuestion(int /*n*/, int /*value*/) const { return {}; }
     // What to check when the controller did not answer a read at all.
     virtual QString SilenceMessage() const;
 
+    // Runs the read and reports a failed one.
+    ReadResult ReadAll();
+    // A read's first reply came (empty for a read without a first request):
+    // the set is emptied, and takes the page's catalogue, unless the read may
+    // go on from its gap.
+    void StartRead(const QByteArray& firstReply);
     // Empties the list and the parameter set, which takes the page's catalogue.
     void ClearRows();
-    // The parameters the list does not show yet, in ascending order: all of
-    // them for an empty list.
+    // The parameters the set does not hold yet, in ascending order: all of
+    // them for an empty set.
     std::vector<int> MissingParameters() const;
-    // Inserts the row of parameter n from the read reply in g_reply.
+    // Takes parameter n's value from the read reply in g_reply into the set
+    // and shows its row.
     void InsertReadRow(int n);
     // The read of parameter n with its own value kind.
     CExchange::Request ReadRequestOf(int n) const { return ReadRequest(n, Catalogue().IsOneByte(n)); }
-    // Reads parameter n again and shows its value in its row; silent when the
-    // controller does not answer.
-    void ReadBack(int n);
     // Runs a write of parameter n; a write the controller did not acknowledge
     // is reported. True when acknowledged.
     bool WriteParameter(int n, const CExchange::Request& write);
-    // The value entry dialog for parameter n, then its write and read-back.
+    // The value entry dialog for parameter n, then its write and read-back. A
+    // value that is a command is asked about first (No writes nothing) and
+    // the whole list is read again after it.
     void EditValue(int n);
 
     // The value as the list shows it, empty for a parameter not read.
@@ -106,17 +133,17 @@ protected:
     QString Description(int n) const;
 
 private:
-    // A read of the whole list (the first load, 刷新): one that gets no value
-    // keeps the values of the list it replaces, marked as not updated, and
-    // one that hears nothing at all says so, once.
-    void ReadAllKeepingLastRead();
+    // A read that gets no value keeps the values of the list it replaces,
+    // marked as not updated, and one that hears nothing at all says so, once.
     void KeepLastRead(const CLineState::Counts& before);
-    // 刷新 and the import's read: the list is read again from the start.
-    void ReadAgain();
-    void InsertValueRow(int n, int shownNumber, int value);
+    // The list is about to be emptied for a new read: what it holds is kept
+    // until that read has brought something.
+    void ClearForNewRead();
+    // Shows parameter n's row from the set, in number order, numbered shownNumber.
+    void InsertSetRow(int n, int shownNumber);
     int ReplyValue(int n) const;
-    // Takes parameter n's value into the set and shows it in its row.
-    void ShowValue(int row, int n, int value);
+    // Shows parameter n's value from the set in its row.
+    void ShowValue(int row, int n);
     void EditSelectedRow();
     // The export's rows: number, value, readable value, description.
     QList<QStringList> ReportRows() const;
@@ -126,21 +153,12 @@ private:
     void OnSaveButton();
     // Import (mayWrite) or compare: the chosen file against the parameter set.
     void ReviewFile(bool mayWrite);
-    // Reads the file at path and makes sure the list is read; false (after
-    // saying why) when there is nothing to compare.
-    bool LoadForReview(const QString& path, ParamFileContents& contents);
-    // The designed import: every record as far as the list reaches, in file
-    // order, up to the first refused one; then the list is read again.
-    void ImportWholeFile(const ParamFileContents& contents, const QString& path);
-    // Writes the records the technician kept checked, reads back their rows
-    // and says how many went in and which were refused (or that the
-    // technician stopped it).
-    void ImportChecked(const std::vector<ParamDifference>& checked);
 
     const Layout m_layout;
     QTreeWidget* m_list;
     CParamSet m_set;
-    std::optional<CParamSet> m_lastRead; // what ReadAgain emptied, until its read is done
+    CReadProgress m_progress;
+    std::optional<CParamSet> m_lastRead; // what a new read emptied, until it is done
     bool m_keptOld = false;
     QLabel* m_notUpdated;
 };

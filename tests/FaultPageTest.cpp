@@ -151,11 +151,11 @@ TEST_F(FaultPageTest, FailureAtRecordFiveKeepsRowsZeroToFourAndSaysSoOnce)
     EXPECT_EQ(RowCount(List()), 5);
     EXPECT_EQ(s_peer->Requests().size(), 8u); // probe, records 0 to 4, record 5 twice
 
-    // 刷新 goes on from record 5, keeping rows 0 to 4; once the log is whole
-    // it reads everything again.
+    // 刷新 goes on from record 5, keeping rows 0 to 4, once record 0 reads as
+    // before; once the log is whole it reads everything again.
     m_answer = nullptr;
     m_boxes.SetOnShow(nullptr);
-    for (const size_t requests : {15u, 21u}) {
+    for (const size_t requests : {16u, 21u}) {
         s_peer->ClearRequests();
         Click(1003);
         EXPECT_EQ(s_peer->Requests().size(), requests);
@@ -212,7 +212,8 @@ TEST_F(FaultPageTest, RowsShowExportAndClickOrReturnTellTheFaultTextOfTheGenerat
     TriggerExport(List());
     EXPECT_TRUE(chooser.Last().fileName.startsWith("故障记录-"));
     EXPECT_EQ(CsvFileRows(dir.filePath("faults.csv")),
-              (QList<QStringList>{{"编号", "故障码", "说明", "时间"}} + ShownRows(List(), {0, 1, 4, 3}))) << "the export";
+              (QList<QStringList>{{"编号", "故障码", "楼层", "时间", "说明"}} + ShownRows(List(), {0, 1, 2, 3, 4})))
+        << "the export";
 
     m_boxes.Clear();
     Controller(false, {8});
@@ -262,3 +263,44 @@ TEST_F(FaultPageTest, RecordFieldsAreShownOnlyWhenTheReplyCarriesThemInFull)
     EXPECT_EQ(Cell(1, 3), "");
 }
 
+
+// 刷新 after a read that failed at record 5 goes on from record 5 only while
+// the line stayed up and record 0 still reads as before; a new fault in
+// between (the rolling log moved on) or a reopened port reads the whole log
+// again, so no fault is shown twice or left out.
+TEST_F(FaultPageTest, RefreshGoesOnFromTheGapOnlyInTheSameLog)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(CSimController&)> change;
+        bool goesOn;
+        const char* firstCode; // the first row's code afterwards
+    };
+    const Case cases[] = {
+        {"the same log", [](CSimController&) {}, true, "2"},
+        {"a new fault in between",
+         [](CSimController& sim) { sim.MainBoard().FaultLog().Add(9, 3, sim.MainBoard().Clock()); }, false, "9"},
+        {"the port opened again", [](CSimController&) { ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1); },
+         false, "2"},
+    };
+    for (const Case& c : cases) {
+        Controller(true, std::vector<int>(20, 2));
+        m_answer = [](const std::string& request) -> std::optional<std::string> {
+            return request == RecordRequest(5, true) ? std::optional<std::string>("") : std::nullopt;
+        };
+        Click(1003);
+        ASSERT_EQ(RowCount(List()), 5) << c.name;
+        m_answer = nullptr;
+        c.change(*m_sim);
+        s_peer->ClearRequests();
+        Click(1003);
+        const std::vector<std::string> requests = s_peer->Requests();
+        ASSERT_EQ(requests.size(), c.goesOn ? 1u + 15 : 1u + 20) << c.name;
+        EXPECT_EQ(requests[0], RecordRequest(0, true)) << c.name << ": record 0 first";
+        EXPECT_EQ(requests[1], RecordRequest(c.goesOn ? 5 : 0, true)) << c.name;
+        ASSERT_EQ(RowCount(List()), 20) << c.name;
+        EXPECT_EQ(Cell(0, 1), c.firstCode) << c.name << ": the log as it is now";
+        m_boxes.Clear();
+    }
+}

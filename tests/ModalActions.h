@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/TemplateLoader.h"
-#include "dialogs/ParamReviewDlg.h"
+#include "params/ParamReviewDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -13,6 +13,7 @@
 #include "params/CsvReport.h"
 #include "tests/CsvRows.h"
 #include "tests/DialogDriver.h"
+#include "tests/FileAccessLimits.h"
 #include "tests/FileChooser.h"
 #include "tests/Misbehaviours.h"
 #include "tests/ModalActions.h"
@@ -38,8 +39,6 @@
 
 #include <csignal>
 #include <deque>
-#include <sys/fsuid.h>
-#include <sys/resource.h>
 
 namespace {
 
@@ -99,29 +98,6 @@ private:
     int m_paints = 0;
     qint64 m_last = 0;
     qint64 m_longest = 0;
-};
-
-// Sets a limit on the size of files this process writes while it lives, so a
-// write past it fails as on a full disk.
-class CFileSizeLimit
-{
-public:
-    explicit CFileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{bytes, m_previous.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~CFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
 };
 
 class ParamPageTest : public CScriptedPeerTest
@@ -733,39 +709,12 @@ TEST_F(ParamPageTest, TimingOfAFullReadSaveAndImport)
         QTest::keyClick(List(), Qt::Key_Escape);
     });
     ClearRequests();
-    DeleteAllRows(List());
-    page.GiveFocus();
+    Click(1002); // a whole list is read again from the start
     printf("Escape during a full read: the read ended %lld ms later, %zu requests after it (the one in flight: 0)\n",
            sinceEscape.elapsed(), Requests().size() - requestsAtEscape);
 }
 
 namespace {
-
-// File access as an ordinary user while it lives: as root every file is
-// readable whatever its permissions say.
-class CUnprivilegedFileAccess
-{
-public:
-    CUnprivilegedFileAccess()
-    {
-        if (geteuid() != 0)
-            return;
-        m_previousGroup = setfsgid(kNobody);
-        m_previousUser = setfsuid(kNobody);
-    }
-    ~CUnprivilegedFileAccess()
-    {
-        if (m_previousUser < 0)
-            return;
-        setfsuid(m_previousUser);
-        setfsgid(m_previousGroup);
-    }
-
-private:
-    static constexpr int kNobody = 65534;
-    int m_previousUser = -1;
-    int m_previousGroup = -1;
-};
 
 // Acknowledges every parameter write as the board does, whatever its value;
 // leaves the rest to the controller.
@@ -1229,4 +1178,212 @@ TEST_F(ParamPageTest, FindBarShowsOnlyMatchingRowsAndEscapeRestoresTheDesignedLi
     EXPECT_EQ(List()->geometry(), designed);
     QTest::keyClick(List(), Qt::Key_7);
     EXPECT_EQ(edit->isVisible() ? edit->text() : "", "7");
+}
+
+namespace {
+
+QPushButton* DefaultButton(QWidget* dialog)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->isDefault())
+            return button;
+    return nullptr;
+}
+
+int CheckedRows(QWidget* dialog)
+{
+    const auto* list = dialog->findChild<QTreeWidget*>(CParamReviewDlg::kListName);
+    int checked = 0;
+    for (int row = 0; row < RowCount(list); ++row)
+        checked += list->topLevelItem(row)->checkState(0) == Qt::Checked;
+    return checked;
+}
+
+size_t Writes(const std::vector<std::string>& requests)
+{
+    return std::count_if(requests.begin(), requests.end(), [](const std::string& r) { return r.substr(3, 2) == "F5"; });
+}
+
+} // namespace
+
+// A file of another page or generation is a deliberate step away from the
+// controller, not one Return: no row starts checked and 取消 is the default;
+// a tick and 写入选中参数 write just that row. A file that fits starts with
+// every row checked and writes on Return. The review tells when the
+// controller's values were read.
+TEST_F(ParamPageTest, ReviewOfAFileThatDoesNotFitThePageStartsUncheckedAndReturnWritesNothing)
+{
+    struct Case
+    {
+        const char* name;
+        bool longController;
+        int fileRecords;
+        bool tickFirst; // tick the first row and press 写入选中参数; otherwise Return
+        int checked;    // rows checked when the review opens
+        const char* defaultButton;
+        size_t writes;
+    };
+    const Case cases[] = {
+        {"door machine file, elevator page", true, 79, false, 0, CParamReviewDlg::kCancelName, 0},
+        {"long-record file, short-record controller", false, 173, false, 0, CParamReviewDlg::kCancelName, 0},
+        {"the same with one row ticked", false, 173, true, 0, CParamReviewDlg::kCancelName, 1},
+        {"a file of this page", false, 114, false, 114, CParamReviewDlg::kWriteCheckedName, 114},
+    };
+    for (const Case& c : cases) {
+        CLiftParamPage& page = LiftPage(c.longController);
+        page.GiveFocus();
+        const QString path = TempPath("file.F");
+        WriteFile(path, Records(0, c.fileRecords));
+        CFileChooser chooser(path);
+        m_answer = AcknowledgeWrites;
+        int checked = -1;
+        QString defaultButton, readAt;
+        CModalActions dialogs;
+        dialogs.Queue([&](QWidget* dialog) {
+            checked = CheckedRows(dialog);
+            defaultButton = DefaultButton(dialog)->objectName();
+            readAt = dialog->findChild<QLabel*>(CParamReviewDlg::kReadAtName)->text();
+            if (!c.tickFirst)
+                return QTest::keyClick(dialog, Qt::Key_Return);
+            dialog->findChild<QTreeWidget*>(CParamReviewDlg::kListName)->topLevelItem(0)->setCheckState(0, Qt::Checked);
+            PressReviewButton(CParamReviewDlg::kWriteCheckedName)(dialog);
+        });
+        ClearRequests();
+        m_boxes.Clear();
+        Click(1008);
+        EXPECT_EQ(dialogs.Pending(), 0) << c.name;
+        EXPECT_EQ(checked, c.checked) << c.name;
+        EXPECT_EQ(defaultButton, c.defaultButton) << c.name;
+        EXPECT_EQ(readAt, "控制器值读于 " + page.Progress().ReadAt().toString("HH:mm")) << c.name;
+        EXPECT_EQ(Writes(Requests()), c.writes) << c.name;
+        if (c.writes == 1)
+            EXPECT_EQ(Requests().front(), WriteRequest(0, 2000)) << c.name;
+        EXPECT_EQ(m_boxes.Count(), c.writes > 0 ? 1 : 0) << c.name << ": " << m_boxes.Texts().join("|").toStdString();
+        m_answer = nullptr;
+    }
+}
+
+// Fresh values are compared as they are; values older than ten minutes are
+// read again before the review, and 重新读取 reads them again and reviews anew.
+TEST_F(ParamPageTest, ValuesAreReadAgainBeforeAReviewWhenStaleOrAsked)
+{
+    struct Case
+    {
+        const char* name;
+        std::chrono::minutes age;
+        bool readAgain;
+        std::vector<size_t> requestsAtReviews; // at each review's opening
+    };
+    const Case cases[] = {
+        {"fresh", std::chrono::minutes(9), false, {0}},
+        {"eleven minutes old", std::chrono::minutes(11), false, {115}},
+        {"重新读取", std::chrono::minutes(0), true, {0, 115}},
+    };
+    CLiftParamPage& page = LiftPage(false);
+    page.GiveFocus();
+    const QString path = TempPath("file.F");
+    WriteFile(path, Records(0, 114));
+    CFileChooser chooser(path);
+    for (const Case& c : cases) {
+        CReadProgress::SetClockOffset(c.age);
+        std::vector<size_t> atReviews;
+        CModalActions dialogs;
+        dialogs.Queue([&](QWidget* dialog) {
+            atReviews.push_back(Requests().size());
+            if (c.readAgain)
+                return PressReviewButton(CParamReviewDlg::kReadAgainName)(dialog);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        if (c.readAgain)
+            dialogs.Queue([&](QWidget* dialog) {
+                atReviews.push_back(Requests().size());
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+        ClearRequests();
+        Click(1008);
+        CReadProgress::SetClockOffset(std::chrono::seconds(0));
+        EXPECT_EQ(atReviews, c.requestsAtReviews) << c.name;
+        EXPECT_EQ(Writes(Requests()), 0u) << c.name;
+        if (Requests().size() > 1)
+            EXPECT_EQ(Requests()[1], ReadRequest(0)) << c.name << ": read from the beginning";
+        EXPECT_EQ(RowCount(List()), 114) << c.name;
+    }
+    EXPECT_EQ(m_boxes.Count(), 0);
+}
+
+// 刷新 after a read that stopped at F40 goes on from F40 only while the line
+// stayed up and record 0 reads as before; otherwise the list is read again
+// from F0 and never holds values of two controllers.
+TEST_F(ParamPageTest, RefreshGoesOnFromTheGapOnlyWithTheSameController)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(CSimController&)> change;
+        bool goesOn;
+    };
+    const Case cases[] = {
+        {"nothing changed", [](CSimController&) {}, true},
+        {"the port opened again", [](CSimController&) { ASSERT_EQ(g_port.Open(nullptr, 1, 9600, 'N', 8, 1, 0x49), 1); },
+         false},
+        {"another controller's record 0",
+         [](CSimController& sim) { sim.MainBoard().FaultLog().Add(9, 3, sim.MainBoard().Clock()); }, false},
+    };
+    for (const Case& c : cases) {
+        CLiftParamPage& page = LiftPage(false);
+        m_answer = [](const std::string& request) -> std::optional<std::string> {
+            return IsRead(request, 40) ? std::optional<std::string>("") : std::nullopt;
+        };
+        page.GiveFocus();
+        ASSERT_EQ(RowCount(List()), 40) << c.name;
+        m_answer = nullptr;
+        c.change(*m_sim);
+        ClearRequests();
+        Click(1002);
+        const std::vector<std::string> requests = Requests();
+        ASSERT_EQ(requests.size(), c.goesOn ? 1u + 74 : 1u + 114) << c.name;
+        EXPECT_EQ(requests[0].substr(3, 2), "A1") << c.name << ": the probe first";
+        EXPECT_EQ(requests[1], ReadRequest(c.goesOn ? 40 : 0)) << c.name;
+        EXPECT_EQ(RowCount(List()), 114) << c.name;
+        m_boxes.Clear();
+    }
+}
+
+// 9999 in the door machine's F0 restores every default: it is asked about
+// first, No sends nothing, and after Yes the whole list is read again. 199
+// (save) and other values go out without a question.
+TEST_F(ParamPageTest, DoorMachineF0CommandThatRestoresDefaultsAsksFirst)
+{
+    struct Case
+    {
+        const char* value;
+        int answer;
+        bool asked;
+        std::vector<std::string> firstRequests;
+        size_t requests;
+    };
+    const Case cases[] = {
+        {"9999", IDNO, true, {}, 0},
+        {"9999", IDYES, true, {WriteRequest(0, 9999), ReadRequest(0)}, 1 + 79},
+        {"199", IDYES, false, {WriteRequest(0, 199), ReadRequest(0)}, 2},
+    };
+    CDoorParamPage& page = DoorPage();
+    page.GiveFocus();
+    for (const Case& c : cases) {
+        CModalActions dialogs;
+        dialogs.Queue(EnterValue(c.value));
+        m_boxes.Clear();
+        m_boxes.SetAnswer(c.answer);
+        ClearRequests();
+        ClickRow(0);
+        const std::vector<std::string> requests = Requests();
+        ASSERT_EQ(requests.size(), c.requests) << c.value;
+        EXPECT_TRUE(std::equal(c.firstRequests.begin(), c.firstRequests.end(), requests.begin())) << c.value;
+        ASSERT_EQ(m_boxes.Count(), c.asked ? 1 : 0) << c.value;
+        if (c.asked) {
+            EXPECT_TRUE(m_boxes.Texts()[0].startsWith("F0 写入 9999 将使门机的全部参数恢复为出厂默认值")) << c.value;
+            EXPECT_TRUE(m_boxes.Calls()[0].flags & MB_DEFBUTTON2) << c.value << ": No is the default";
+        }
+        EXPECT_EQ(RowCount(List()), 79) << c.value;
+    }
 }

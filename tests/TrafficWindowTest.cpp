@@ -6,13 +6,17 @@
 #include "link/FrameText.h"
 #include "link/LineTap.h"
 #include "settings/SettingsStore.h"
+#include "link/BusyScope.h"
+#include "link/TimeScale.h"
 #include "tests/MessageBoxRecorder.h"
+#include "tests/ModalActions.h"
 #include "tests/TempConfigHome.h"
 #include "tests/TestPeer.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -141,6 +145,8 @@ TEST(TrafficWindow, FileLogAppendsEveryFrameToItsDaysFile)
     box->click();
     window.Record(Frame(lateEvening, true, "\x02" "C\x03"));
     window.Record(Frame(lateEvening, true, "\x02" "D\x03"));
+    EXPECT_EQ(boxes.Count(), 0) << "not from inside the frame's report";
+    QTest::qWait(5 * CTrafficWindow::kPortCheckMs);
     EXPECT_EQ(boxes.Count(), 1);
     EXPECT_FALSE(box->isChecked());
     EXPECT_FALSE(window.IsFileLogging());
@@ -254,6 +260,45 @@ TEST_F(TrafficOnTheLine, OpensByShortcutAndFromTheTabBarsContextMenu)
     QContextMenuEvent onTab(QContextMenuEvent::Mouse, tab->TabRect(0).center(), tab->mapToGlobal(tab->TabRect(0).center()));
     QApplication::sendEvent(tab, &onTab);
     EXPECT_EQ(items, QStringList({"通讯记录(&T)"}));
+}
+
+// 保存 clicked while an exchange waits for its reply (the window stays live
+// then) opens its file dialog once the port is free, not inside the wait,
+// where the dialog's own loop would hold the exchange and the port; a second
+// click meanwhile opens no second dialog.
+TEST_F(TrafficOnTheLine, SaveClickedDuringAnExchangeOpensItsDialogAfterIt)
+{
+    CMainDlg dialog;
+    dialog.OnInitDialog();
+    dialog.ShowTrafficWindow();
+    QPushButton* save = nullptr;
+    for (QPushButton* button : dialog.TrafficWindow()->findChildren<QPushButton*>())
+        if (button->text() == "保存...")
+            save = button;
+    ASSERT_NE(save, nullptr);
+    std::vector<int> busyAtDialogs;
+    CModalActions dialogs;
+    for (int i = 0; i < 2; ++i)
+        dialogs.Queue([&](QWidget* fileDialog) {
+            busyAtDialogs.push_back(g_port.m_busy);
+            static_cast<QDialog*>(fileDialog)->reject();
+        });
+    QTimer::singleShot(CTimeScale::Ms(200), save, [save] {
+        save->click();
+        save->click();
+    });
+    bool answered = false;
+    {
+        const CBusyScope chain;
+        answered = CExchange::Run({.build = [] { g_request.BuildCommand(kControllerAddress, 'A', '4'); },
+                                   .waitMs = 1000});
+    }
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(busyAtDialogs.empty()) << "no dialog inside the exchange";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !busyAtDialogs.empty(); }, 3000));
+    QTest::qWait(10 * CTrafficWindow::kPortCheckMs);
+    EXPECT_EQ(busyAtDialogs, std::vector<int>{0});
+    dialogs.DropPending();
 }
 
 } // namespace

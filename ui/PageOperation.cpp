@@ -13,7 +13,6 @@ CPageOperation::CPageOperation(QWidget* host, const QString& what, int total, St
 
 CPageOperation::~CPageOperation()
 {
-    s_lastStopped = Cancelled();
     if (m_stoppable)
         CCancel::StoppableEnds();
     delete m_strip.data();
@@ -34,9 +33,4 @@ void CPageOperation::SetTotal(int total)
 bool CPageOperation::Cancelled() const
 {
     return CCancel::Requested();
-}
-
-bool CPageOperation::LastWasStopped()
-{
-    return s_lastStopped;
 }

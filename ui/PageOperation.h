@@ -32,14 +32,10 @@ public:
     void SetTotal(int total);
     // The technician stopped the operation (or the window is closing).
     bool Cancelled() const;
-    // The operation that ended last had been stopped: for a caller that runs
-    // an operation through another (a page's read) and must not go on after it.
-    static bool LastWasStopped();
 
 private:
     CBusyScope m_busy;
     bool m_stoppable;
     CWaitCursor m_wait;
     QPointer<CProgressStrip> m_strip;
-    static inline bool s_lastStopped = false;
 };

@@ -1,4 +1,4 @@
-#include "dialogs/ParamReviewDlg.h"
+#include "params/ParamReviewDlg.h"
 
 #include "ui/ListView.h"
 #include "params/ParamSet.h"
@@ -29,15 +29,19 @@ QLabel* WrappedLabel(const QString& text, QWidget* parent)
 
 } // namespace
 
-CParamReviewDlg::CParamReviewDlg(const CParamComparison& comparison, const CParamSet& set, const QString& fileName,
-                                 Mode mode, QWidget* parent)
+CParamReviewDlg::CParamReviewDlg(const CParamComparison& comparison, const CParamSet& set, const QDateTime& readAt,
+                                 const QString& fileName, Mode mode, QWidget* parent)
     : QDialog(parent)
     , m_comparison(comparison)
     , m_list(new QTreeWidget(this))
+    , m_import(mode == Mode::Import)
 {
-    setWindowTitle(QString(mode == Mode::Import ? "导入参数 - %1" : "比较参数 - %1").arg(QFileInfo(fileName).fileName()));
+    setWindowTitle(QString(m_import ? "导入参数 - %1" : "比较参数 - %1").arg(QFileInfo(fileName).fileName()));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(WrappedLabel(comparison.Summary(), this));
+    QLabel* read = WrappedLabel(QString("控制器值读于 %1").arg(readAt.toString("HH:mm")), this);
+    read->setObjectName(kReadAtName);
+    layout->addWidget(read);
     for (const QString& warning : comparison.Warnings()) {
         QLabel* label = WrappedLabel("⚠ " + warning, this);
         label->setStyleSheet("color: #a01010;");
@@ -67,32 +71,44 @@ void CParamReviewDlg::FillList(const CParamSet& set)
         SetRowText(m_list, row, ControllerColumn, ValueText(difference.controllerValue));
         SetRowText(m_list, row, FileColumn, QString::number(difference.fileValue));
         QTreeWidgetItem* item = m_list->topLevelItem(row);
-        item->setCheckState(NumberColumn, Qt::Checked);
+        item->setCheckState(NumberColumn, m_comparison.FitsPage() ? Qt::Checked : Qt::Unchecked);
         item->setToolTip(TextColumn, text);
     }
+    connect(m_list, &QTreeWidget::itemChanged, this, &CParamReviewDlg::UpdateWriteChecked);
 }
 
-// Return writes the checked records: that button is the default one. To
-// compare, both write buttons stay disabled and Return closes.
+// Return takes the default button: 写入选中参数 for a file that fits the page,
+// 取消 for one that does not. To compare, both write buttons stay disabled
+// and Return closes.
 void CParamReviewDlg::AddButtons(Mode mode)
 {
-    const bool import = mode == Mode::Import;
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* checked = buttons->addButton("写入选中参数", QDialogButtonBox::AcceptRole);
-    checked->setObjectName(kWriteCheckedName);
-    connect(checked, &QPushButton::clicked, this, [this] { Choose(Choice::Checked); });
+    m_writeChecked = buttons->addButton("写入选中参数", QDialogButtonBox::AcceptRole);
+    m_writeChecked->setObjectName(kWriteCheckedName);
+    connect(m_writeChecked, &QPushButton::clicked, this, [this] { Choose(Choice::Checked); });
     QPushButton* all = buttons->addButton("全部写入", QDialogButtonBox::ActionRole);
     all->setObjectName(kWriteAllName);
     all->setToolTip("按文件原样写入全部记录（不比较），然后重新读取参数");
     connect(all, &QPushButton::clicked, this, [this] { Choose(Choice::WholeFile); });
-    QPushButton* cancel = buttons->addButton(import ? "取消" : "关闭", QDialogButtonBox::RejectRole);
+    QPushButton* again = buttons->addButton("重新读取", QDialogButtonBox::ResetRole);
+    again->setObjectName(kReadAgainName);
+    again->setToolTip("重新读取控制器中的全部参数，再与文件比较");
+    connect(again, &QPushButton::clicked, this, [this] { Choose(Choice::ReadAgain); });
+    QPushButton* cancel = buttons->addButton(mode == Mode::Import ? "取消" : "关闭", QDialogButtonBox::RejectRole);
+    cancel->setObjectName(kCancelName);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    for (QPushButton* button : {checked, all, cancel})
+    for (QPushButton* button : {m_writeChecked, all, again, cancel})
         button->setAutoDefault(false);
-    checked->setEnabled(import);
-    all->setEnabled(import);
-    (import ? checked : cancel)->setDefault(true);
+    all->setEnabled(m_import);
+    UpdateWriteChecked();
+    (m_import && m_comparison.FitsPage() ? m_writeChecked : cancel)->setDefault(true);
     layout()->addWidget(buttons);
+}
+
+void CParamReviewDlg::UpdateWriteChecked()
+{
+    if (m_writeChecked)
+        m_writeChecked->setEnabled(m_import && !Checked().empty());
 }
 
 void CParamReviewDlg::Choose(Choice choice)
