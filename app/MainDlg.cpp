@@ -18,6 +18,7 @@
 #include "settings/PortSetupDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -85,6 +86,7 @@ CMainDlg::~CMainDlg()
 {
     if (g_port.IsOpen())
         g_port.Close();
+    CCancel::SetClosing(false);
 }
 
 void CMainDlg::OnInitDialog()
@@ -115,16 +117,21 @@ void CMainDlg::OnInitDialog()
     m_tab->Init();
 }
 
-// Closing the window during an operation stops it at its next exchange
-// boundary and closes once the port is free; an operation that the page
-// chains to it is stopped the same way.
+// Closing the window ends the program: an operation that runs stops at its
+// next exchange boundary, and nothing further starts (no message box, no
+// dialog, no read, no frame: see CCancel::Closing). Once the port is free the
+// dialogs still open are closed, so that whatever runs them returns, and the
+// window closes.
 void CMainDlg::reject()
 {
+    CCancel::SetClosing(true);
     if (g_port.m_busy) {
-        CCancel::Request();
         QTimer::singleShot(kCloseRetryMs, this, &CMainDlg::reject);
         return;
     }
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog != this && dialog->isVisible())
+            dialog->reject();
     QDialog::reject();
 }
 

@@ -54,8 +54,10 @@ void CICDlg::DoDataExchange(CDataExchange& dx)
     dx.Signed(kCardNoId, m_nCardNo, 0, kLastCardNo);
 }
 
-// Success is reported while the port is still held for this exchange; the
-// failure message comes after it is released.
+// The port is held from the technician's 确定 to the last reply, the pause
+// before the first try included: a card typed or a button pressed meanwhile
+// is dropped, never sent after this one. Success is reported while the port
+// is still held; the failure message comes after it is released.
 void CICDlg::OnSendButton()
 {
     if (!UpdateData(true))
@@ -64,9 +66,9 @@ void CICDlg::OnSendButton()
         m_cState = 'F';
     if (m_btnInvalid->isChecked())
         m_cState = '0';
-    CExchange::Sleep(kPauseBeforeSendMs);
     {
         const CBusyScope busy;
+        CExchange::Sleep(kPauseBeforeSendMs);
         if (CExchange::Run(CardRequest(m_nCardNo, m_cState))) {
             VelorMessageBox("修改成功");
             return;

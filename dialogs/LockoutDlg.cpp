@@ -184,29 +184,54 @@ void CLockoutDlg::OnListClick()
 }
 
 // Every floor with times is written, changed or not; the dialog closes only
-// when every one of them was taken, and names the others otherwise.
+// when every one of them was taken, and names the others otherwise. Writes
+// the technician stopped say so and what went in; a floor refused before the
+// stop is still named as refused.
 void CLockoutDlg::OnOK()
 {
-    const QStringList unwritten = WriteSegments();
-    if (!unwritten.isEmpty()) {
-        VelorMessageBox(QString("楼层 %1 的时间段写入失败，请再按确定!").arg(unwritten.join(u'、')));
+    const SegmentWrites writes = WriteSegments();
+    if (writes.stopped) {
+        VelorMessageBox(StoppedWritesText(writes), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (!writes.refused.isEmpty()) {
+        VelorMessageBox(QString("楼层 %1 的时间段写入失败，请再按确定!").arg(writes.refused.join(u'、')));
         return;
     }
     CTemplateDialog::OnOK();
 }
 
-QStringList CLockoutDlg::WriteSegments()
+QString CLockoutDlg::StoppedWritesText(const SegmentWrites& writes)
+{
+    const auto floors = [](const QStringList& list) { return list.isEmpty() ? QString("无") : list.join(u'、'); };
+    QString text = QString("写入已停止。已写入的楼层：%1。").arg(floors(writes.written));
+    if (!writes.refused.isEmpty())
+        text += QString("\n楼层 %1 的时间段写入失败。").arg(floors(writes.refused));
+    text += QString("\n未写入的楼层：%1。").arg(floors(writes.unsent));
+    return text;
+}
+
+CLockoutDlg::SegmentWrites CLockoutDlg::WriteSegments()
 {
     CPageOperation operation(this, "写入楼层时段", RowCount(m_list));
-    QStringList unwritten;
+    SegmentWrites writes;
     for (int row = 0; row < RowCount(m_list); ++row) {
         operation.SetDone(row);
         const std::optional<Segment> segment = RowSegment(m_list, row);
         if (!segment)
             continue;
-        const int floor = RowText(m_list, row, kFloorColumn).toInt(nullptr, 10);
-        if (!CExchange::Run(SegmentWriteRequest(floor, *segment)))
-            unwritten << QString::number(floor);
+        const QString floor = RowText(m_list, row, kFloorColumn);
+        if (operation.Cancelled()) {
+            writes.unsent << floor;
+            continue;
+        }
+        if (CExchange::Run(SegmentWriteRequest(floor.toInt(nullptr, 10), *segment)))
+            writes.written << floor;
+        else if (operation.Cancelled())
+            writes.unsent << floor; // stopped between its tries: not taken, not refused either
+        else
+            writes.refused << floor;
     }
-    return unwritten;
+    writes.stopped = !writes.unsent.isEmpty(); // a stop after the last write stopped nothing
+    return writes;
 }

@@ -29,7 +29,17 @@ protected:
 private:
     void ReadSegments();
     void ShowSegmentReply(int row);
-    // Writes every row's segment; the floors whose writes were all refused.
-    QStringList WriteSegments();
+    // What OK's writes did, floor by floor: taken, refused ten times, or
+    // not sent because the technician stopped the writes.
+    struct SegmentWrites
+    {
+        QStringList written;
+        QStringList refused;
+        QStringList unsent;
+        bool stopped = false;
+    };
+    // Writes every row's segment.
+    SegmentWrites WriteSegments();
+    static QString StoppedWritesText(const SegmentWrites& writes);
     void OnListClick();
 };

@@ -133,6 +133,8 @@ bool CExchange::ReplyIntact(int count)
 
 void CExchange::Send(const std::function<void()>& build)
 {
+    if (CCancel::Closing())
+        return; // nothing new goes out once the program is closing
     build();
     g_port.Write(g_request.Data(), g_request.Length());
 }

@@ -54,7 +54,8 @@ public:
     // Builds, writes, waits, reads into g_reply and tests, up to the request's
     // attempts; true when a reply was accepted (it stays in g_reply). Keeps
     // g_port.m_busy at 1 meanwhile (see CBusyScope for chains). After a cancel
-    // request (CCancel) no further attempt is written and Run returns false.
+    // request (CCancel), or once the program is closing, no further attempt is
+    // written and Run returns false.
     // The reply is the frame with the request's letters; a foreign one (a late
     // reply of an earlier request) is passed over within the same give-up
     // time. On the fast line (CFastLine) the wait and the polls give way to a
@@ -63,7 +64,7 @@ public:
     // made again at that pace, without counting (unless sendsOnce).
     static bool Run(const Request& request);
     // Builds and writes without reading: the reply, if any, reaches the owner
-    // of g_port byte by byte.
+    // of g_port byte by byte. Nothing is written while the program closes.
     static void Send(const std::function<void()>& build);
     // Sleeps ms milliseconds; on the user-interface thread the window keeps
     // repainting meanwhile and user input waits until the sleep is over.

@@ -322,14 +322,15 @@ void CParamListPage::OnRefreshButton()
 }
 
 // The failure message stands while the port is still held: the reset is one
-// operation up to the list's new read.
+// operation up to the list's new read. Once sent it cannot be taken back, so
+// it cannot be stopped either.
 void CParamListPage::OnResetButton()
 {
     if (!AskFirst(QString::fromUtf8(m_layout.resetQuestion)))
         return;
     {
-        CPageOperation operation(this, "复位参数", 1);
-        if (!CExchange::Run(ResetRequest()) && !operation.Cancelled())
+        CPageOperation operation(this, "复位参数", 1, CPageOperation::Stop::NotAllowed);
+        if (!CExchange::Run(ResetRequest()))
             VelorMessageBox("复位F参数失败");
     }
     ReadOnFocus();

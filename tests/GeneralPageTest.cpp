@@ -309,3 +309,30 @@ TEST_F(GeneralPageTest, WriteSentWithoutItsReplyIsCheckedByTheReadThatFollows)
     }
     m_sim->Misbehaviour().refuseWrites = false;
 }
+
+// The identity read is no operation that can be stopped: Escape at any point
+// of it is dropped, every item is read, no failure is claimed and the clock
+// ticks on afterwards.
+TEST_F(GeneralPageTest, EscapeDuringTheIdentityReadStopsNothing)
+{
+    ShowPage();
+    for (const size_t atRequest : {size_t(1), size_t(3), size_t(5)}) {
+        ClearRequests();
+        m_boxes.Clear();
+        QTimer poll;
+        bool pressed = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (pressed || Requests().size() < atRequest)
+                return;
+            pressed = true;
+            QTest::keyClick(Control<QWidget>(Page(), kId), Qt::Key_Escape);
+        });
+        poll.start(1);
+        Page()->GiveFocus();
+        poll.stop();
+        EXPECT_TRUE(pressed) << atRequest;
+        EXPECT_EQ(Requests(), ReadSequence()) << atRequest;
+        EXPECT_TRUE(m_boxes.Texts().isEmpty()) << atRequest;
+        EXPECT_TRUE(Page()->IsTimer1Active()) << atRequest;
+    }
+}

@@ -7,6 +7,10 @@
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <functional>
 
 using namespace DialogDriver;
 
@@ -20,7 +24,15 @@ class ICDlgTest : public SimLineRig
 protected:
     ICDlgTest() { Show(dialog); }
 
-    // Types the card, ticks valid or invalid and presses "确定".
+    // The FD frame that authorises card.
+static std::string CardFrame(int card)
+{
+    CFrameBuffer frame;
+    frame.BuildWordCharArg(kControllerAddress, 'F', 'D', card, 'F');
+    return std::string(frame.Data(), frame.Length());
+}
+
+// Types the card, ticks valid or invalid and presses "确定".
     void Send(const QString& card, bool valid)
     {
         Type(&dialog, kCardEdit, card);
@@ -113,4 +125,41 @@ TEST_F(ICDlgTest, SilentControllerFailsAfterThePauseAndTwoTries)
     EXPECT_TRUE(dialog.isVisible());
     Click(&dialog, 2);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+// The port is held from 确定 to the last reply, the second's pause included:
+// what the technician does meanwhile (another card and Return, the dialog's
+// own buttons, Escape, the window's close button) is dropped. One frame goes
+// out, for the card confirmed, and the dialog stays open.
+TEST_F(ICDlgTest, InputDuringThePauseBeforeTheSendIsDropped)
+{
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"second card and Return",
+         [&] {
+             QLineEdit* edit = Control<QLineEdit>(&dialog, kCardEdit);
+             QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+             QTest::keyClicks(edit, "222");
+             QTest::keyClick(edit, Qt::Key_Return);
+         }},
+        {"确定 again", [&] { Click(&dialog, kSendButton); }},
+        {"取消", [&] { Click(&dialog, 2); }},
+        {"Escape", [&] { QTest::keyClick(&dialog, Qt::Key_Escape); }},
+        {"close button", [&] { dialog.close(); }},
+    };
+    for (const auto& [name, input] : cases) {
+        ClearRequests();
+        m_boxes.Clear();
+        bool busyAtInput = false;
+        QTimer::singleShot(CTimeScale::Ms(500), &dialog, [&] {
+            busyAtInput = g_port.m_busy;
+            input();
+        });
+        Send("111", true);
+        QTest::qWait(CTimeScale::Ms(1500));
+        EXPECT_TRUE(busyAtInput) << name;
+        EXPECT_EQ(Requests(), std::vector<std::string>{CardFrame(111)}) << name;
+        EXPECT_EQ(m_boxes.Texts(), QStringList{"修改成功"}) << name;
+        EXPECT_EQ(Text(&dialog, kCardEdit), "111") << name;
+        EXPECT_TRUE(dialog.isVisible()) << name;
+    }
 }

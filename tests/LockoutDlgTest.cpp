@@ -2,6 +2,7 @@
 #include "dialogs/LockoutTimeDlg.h"
 
 #include "ui/ListView.h"
+#include "ui/ProgressStrip.h"
 #include "link/TimeScale.h"
 #include "sim/SimReply.h"
 #include "tests/DialogDriver.h"
@@ -10,6 +11,7 @@
 #include "tests/SimLineRig.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -233,6 +235,47 @@ TEST_F(LockoutDlgTest, CancelWritesNothing)
     Click(dialog.get(), 2);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_TRUE(Requests().empty());
+}
+
+// Escape or the progress's 取消 during OK's writes stop them after the write
+// in flight; the message says what was written, what the controller refused
+// before the stop and what was not sent, and the dialog stays open.
+TEST_F(LockoutDlgTest, StoppedWritesSayWhatWentInAndWhatWasRefused)
+{
+    const struct {
+        const char* name;
+        size_t atRequest;
+        bool escape; // else 取消
+        const char* message;
+    } cases[] = {
+        {"Escape at the first write", 1, true, "写入已停止。已写入的楼层：4。\n未写入的楼层：3、2、1。"},
+        {"取消 after a refusal", 12, false,
+         "写入已停止。已写入的楼层：4、2。\n楼层 3 的时间段写入失败。\n未写入的楼层：1。"},
+    };
+    for (const auto& c : cases) {
+        Floors(4);
+        Open();
+        m_script = [](const std::string& request) {
+            return request.substr(0, 7) == "\x02" "FFFC03" ? Frame("FFFC045") : std::string();
+        };
+        ClearRequests();
+        m_boxes.Clear();
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (Requests().size() < c.atRequest || !poll.isActive())
+                return;
+            poll.stop();
+            if (c.escape)
+                QTest::keyClick(dialog->m_list, Qt::Key_Escape);
+            else
+                QTest::mouseClick(dialog->findChild<CProgressStrip*>()->findChild<QPushButton*>(), Qt::LeftButton);
+        });
+        poll.start(1);
+        Click(dialog.get(), 1);
+        EXPECT_EQ(Requests().size(), c.atRequest) << c.name;
+        EXPECT_EQ(m_boxes.Texts(), QStringList{QString::fromUtf8(c.message)}) << c.name;
+        EXPECT_TRUE(dialog->isVisible()) << c.name;
+    }
 }
 
 TEST(LockoutTimeDlg, ChecksHoursAndMinutesInOrderAndStaysOpen)

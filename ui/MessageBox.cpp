@@ -1,5 +1,7 @@
 #include "ui/MessageBox.h"
 
+#include "link/Cancel.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -102,9 +104,16 @@ int ShowMessageBox(const MessageBoxCall& call)
 
 } // namespace
 
+// Once the program is closing, nothing is asked or shown any more: what an
+// operation stopped by the close would say goes to the log only, and the box
+// answers as if closed without a button (a question is answered No).
 int VelorMessageBox(const QString& text, int flags, const QString& caption, const QString& details)
 {
     const MessageBoxCall call{text, caption.isEmpty() ? kMessageBoxCaption : caption, flags, details};
+    if (CCancel::Closing()) {
+        LogMessageBox(call);
+        return EscapeResult(ButtonsFor(flags));
+    }
     const MessageBoxHandler handler = CurrentHandler();  // a copy: the handler may replace itself
     return handler ? handler(call) : ShowMessageBox(call);
 }

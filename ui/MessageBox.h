@@ -40,7 +40,8 @@ struct MessageBoxCall {
 using MessageBoxHandler = std::function<int(const MessageBoxCall&)>;
 
 // Shows a modal message box and returns the ID* of the button that closed it.
-// Every message box of the program goes through here.
+// Every message box of the program goes through here. While the program
+// closes no box is shown (see CCancel::Closing).
 int VelorMessageBox(const QString& text, int flags = MB_OK, const QString& caption = {},
                     const QString& details = {});
 

@@ -2,6 +2,7 @@
 
 #include "ui/DataExchange.h"
 #include "ui/TemplateLoader.h"
+#include "link/Cancel.h"
 #include "link/PortChannel.h"
 #include "link/TimeScale.h"
 
@@ -15,8 +16,12 @@ CPage::CPage(int templateId, QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
+// A page that gives itself the focus after an operation (to read again)
+// does not start that read once the program is closing.
 void CPage::GiveFocus()
 {
+    if (CCancel::Closing())
+        return;
     setFocus(Qt::OtherFocusReason);
     OnSetFocus();
 }

@@ -3,13 +3,18 @@
 #include "ui/ProgressStrip.h"
 #include "link/Cancel.h"
 
-CPageOperation::CPageOperation(QWidget* host, const QString& what, int total)
-    : m_strip(new CProgressStrip(host, what, total))
+CPageOperation::CPageOperation(QWidget* host, const QString& what, int total, Stop stop)
+    : m_stoppable(stop == Stop::Allowed)
+    , m_strip(new CProgressStrip(host, what, total, m_stoppable))
 {
+    if (m_stoppable)
+        CCancel::StoppableBegins();
 }
 
 CPageOperation::~CPageOperation()
 {
+    if (m_stoppable)
+        CCancel::StoppableEnds();
     delete m_strip.data();
 }
 

@@ -12,12 +12,17 @@ class QWidget;
 // An operation of a page or dialog that takes more than a moment (a full
 // read, an import, the fault log, the shaft data, the floor lockout times):
 // the port is held and the wait cursor shown for its whole chain of
-// exchanges, and its progress stands over the bottom of host with a 取消
-// button until it ends. Escape or 取消 stop it at the next exchange boundary.
+// exchanges, and its progress stands over the bottom of host until it ends.
+// A stoppable operation's strip has a 取消: it, or Escape, stops the
+// operation at the next exchange boundary. One that cannot be stopped
+// part-way (a reset, a single write) shows no 取消 and Escape does nothing.
+// Closing the program stops either kind.
 class CPageOperation
 {
 public:
-    CPageOperation(QWidget* host, const QString& what, int total);
+    enum class Stop { Allowed, NotAllowed };
+
+    CPageOperation(QWidget* host, const QString& what, int total, Stop stop = Stop::Allowed);
     ~CPageOperation();
     CPageOperation(const CPageOperation&) = delete;
     CPageOperation& operator=(const CPageOperation&) = delete;
@@ -30,6 +35,7 @@ public:
 
 private:
     CBusyScope m_busy;
+    bool m_stoppable;
     CWaitCursor m_wait;
     QPointer<CProgressStrip> m_strip;
 };

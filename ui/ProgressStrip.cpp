@@ -18,7 +18,7 @@ constexpr int kMargin = 6;
 
 } // namespace
 
-CProgressStrip::CProgressStrip(QWidget* host, const QString& what, int total)
+CProgressStrip::CProgressStrip(QWidget* host, const QString& what, int total, bool stoppable)
     : QWidget(host)
     , m_what(what)
     , m_total(total)
@@ -27,16 +27,18 @@ CProgressStrip::CProgressStrip(QWidget* host, const QString& what, int total)
 {
     setObjectName(kObjectName);
     setAutoFillBackground(true);
-    auto* cancel = new QPushButton("取消", this);
-    cancel->setFocusPolicy(Qt::NoFocus);
-    CInputGuard::KeepLive(cancel);
-    connect(cancel, &QPushButton::clicked, this, [] { CCancel::Request(); });
     m_bar->setTextVisible(false);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 4);
     layout->addWidget(m_text);
     layout->addWidget(m_bar, 1);
-    layout->addWidget(cancel);
+    if (stoppable) {
+        auto* cancel = new QPushButton("取消", this);
+        cancel->setFocusPolicy(Qt::NoFocus);
+        CInputGuard::KeepLive(cancel);
+        connect(cancel, &QPushButton::clicked, this, [] { CCancel::Request(); });
+        layout->addWidget(cancel);
+    }
     SetTotal(total);
     PlaceAtBottom();
     host->installEventFilter(this);

@@ -7,13 +7,14 @@ class QProgressBar;
 
 // The progress of a long operation over the bottom of a page or dialog, where
 // its buttons are (they cannot act meanwhile): what is done ("读取参数
-// 86/173"), a bar, and 取消, which stops the operation at its next exchange
-// boundary. Its 取消 is served while the exchanges hold the port.
+// 86/173"), a bar, and for an operation that may be stopped 取消, which
+// stops it at its next exchange boundary. Its 取消 is served while the
+// exchanges hold the port.
 class CProgressStrip : public QWidget
 {
     Q_OBJECT
 public:
-    CProgressStrip(QWidget* host, const QString& what, int total);
+    CProgressStrip(QWidget* host, const QString& what, int total, bool stoppable = true);
 
     void SetDone(int done);
     void SetTotal(int total);

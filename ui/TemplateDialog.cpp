@@ -2,6 +2,8 @@
 
 #include "ui/DataExchange.h"
 #include "ui/TemplateLoader.h"
+#include "link/Cancel.h"
+#include "link/PortChannel.h"
 #include "res/DialogTemplates.h"
 
 #include <QPushButton>
@@ -38,8 +40,21 @@ bool CTemplateDialog::UpdateData(bool saveAndValidate)
     return !dx.Failed();
 }
 
+int CTemplateDialog::exec()
+{
+    if (CCancel::Closing()) {
+        setResult(Rejected);
+        return Rejected;
+    }
+    return QDialog::exec();
+}
+
+// Escape and 取消 are dropped while the port is held (see CInputGuard); the
+// window's close button comes here and is refused the same way.
 void CTemplateDialog::reject()
 {
+    if (g_port.m_busy)
+        return;
     OnCancel();
 }
 

@@ -8,7 +8,10 @@ struct DialogTemplate;
 // A modal dialog built from its dialog template. Button 1 runs OnOK(), button 2,
 // Escape and the window's close button run OnCancel(). OnInitDialog() runs once,
 // when the dialog is first shown (by exec()), after the caller has filled the
-// dialog's fields.
+// dialog's fields. While the dialog's own exchanges hold the port it cannot be
+// closed: what it sends is sent, or stopped before its first frame, but never
+// goes on behind a dialog that looks closed. Once the program is closing no
+// template dialog opens.
 class CTemplateDialog : public QDialog {
     Q_OBJECT
 public:
@@ -19,6 +22,7 @@ public:
     // back and validates them (true); false when a value was refused.
     bool UpdateData(bool saveAndValidate);
 
+    int exec() override;
     void reject() override;
 
 protected:
