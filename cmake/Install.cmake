@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing velor: the tool and the simulated controller with their manual
 # pages, the desktop entry, the icon, the udev rule that keeps ModemManager
 # away from USB serial adapters, and the package's copyright and changelog.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build in BUILD_DIR into a fresh temporary prefix and checks what
 # a desktop needs: both programs with their manual pages, the desktop entry (valid, starting the
 # installed program, naming an installed icon), the icon (scalable, and each

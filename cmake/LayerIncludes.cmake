@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source includes a header of a layer above its own. Each rule
 # names a layer's files and the include paths they may use; the first rule a
 # file matches is its layer. Run at build time with SOURCE_DIR and STAMP set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The fast line (setting comfast): an exchange that waits for a reply reads it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/FloorDisplayTexts.h"
 
 // Ten codes a line; the comment gives the first code of the line.

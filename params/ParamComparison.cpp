@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/ParamComparison.h"
 
 #include "params/ParamSet.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "res/DialogTemplates.h"
 
 // The main dialog: one multi-line tab control that holds the seven pages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "res/DialogTemplates.h"
 
 // The fault codes page: the fault log list over the reset and refresh buttons.

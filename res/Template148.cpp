@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "res/DialogTemplates.h"
 
 // The value entry dialog: the parameter's description over one edit field.

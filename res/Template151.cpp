@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "res/DialogTemplates.h"
 
 // The clock setting dialog: the date (year, month, day) on the first row and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "res/DialogTemplates.h"
 
 // The floor time segment dialog: start and end time as hour and minute edits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velor-sim: the simulated controller (main board and door machine) on a
 // pseudo-terminal, linked as the tool's port COMn.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/TemplateLoader.h"
 #include "settings/AdapterDiagnosis.h"
 #include "settings/PortDeviceLine.h"

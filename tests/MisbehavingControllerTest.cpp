@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/DataExchange.h"
 #include "ui/ListView.h"
 #include "ui/TemplateLoader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/FrameBuffer.h"
 #include "link/LinkHooks.h"
 #include "link/PortChannel.h"

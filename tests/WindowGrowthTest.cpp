@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ListView.h"
 #include "app/MainDlg.h"
 #include "app/PageTab.h"

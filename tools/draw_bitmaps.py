@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws velor's bitmaps and its icon as PNG files into res/.
 
     tools/draw_bitmaps.py            (writes res/bitmap139.png ... res/icon128.png)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fault record reply of either controller generation, read as the fault
 // page reads it. No field shows characters the reply did not carry.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one frame assembler fed any byte stream: it completes exactly the frames
 // the stream carries from STX to ETX, whole; a frame cut by a new STX, grown
 // past a frame buffer, holding a NUL or ending before its two letters is

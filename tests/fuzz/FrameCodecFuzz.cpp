@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The request builders: any address, letters, values and text give a frame of
 // the builder's length whose checksum IsValidFrame accepts.
 

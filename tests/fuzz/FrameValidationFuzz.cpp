@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // IsValidFrame on any reply, against the checksum rule read the plain way:
 // the first ETX at position 3 or later whose two preceding characters are the
 // upper-case hex digits of the low byte of the sum of positions 1 to p-3.

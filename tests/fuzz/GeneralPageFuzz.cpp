@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The general page's reply handler (AB program name, A2 elevator ID, A7
 // telephone number, AA run count, A9 clock, any other reply). A reply changes
 // only its own item's field, and only when it carries the item in full; each

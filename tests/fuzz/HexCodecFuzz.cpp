@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hex functions: parsing any text, and formatting and parsing back.
 
 #include "link/FrameBuffer.h"

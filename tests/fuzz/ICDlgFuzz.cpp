@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IC card dialog's "确定": the typed card number, then the FD write and
 // its acknowledgement, the controller answering with the input's replies. A
 // number outside 0..65535 is refused before anything is sent; otherwise the

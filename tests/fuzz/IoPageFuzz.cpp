@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The I/O status page's reply handler. The page keeps its 96 lamps, each lit,
 // dark or grey, and shows only what the reply carries.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lockout dialog opened and confirmed: its floor count read (A5 0B) and
 // each floor's segment read (AC nn) when it opens, then the segment writes
 // (FC) of OK, the controller answering with the input's replies. The list has

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora of the fuzz targets from the simulated controller's
 // real replies: make_fuzz_seeds <corpus folder>. Each target gets a few
 // typical inputs in its own folder; the fuzzer grows them from there.

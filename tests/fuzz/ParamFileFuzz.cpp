@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A parameter file (".F") read from disk and decoded from its bytes, and the
 // same bytes as the text of the value entry dialog. Every whole record is
 // read, none lost and none made up, each with its reserved byte judged and

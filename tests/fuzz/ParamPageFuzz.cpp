@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter pages' read as a focus with an empty list runs it: the
 // elevator parameter page's generation probe (A1 00) and its reads (A5 nn,
 // two tries each), or the door machine page's reads (one try each, a garbled

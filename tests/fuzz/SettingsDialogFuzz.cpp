@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial settings dialog opened over whatever is stored: every selector
 // shows an entry, and OK always stores settings of the stored form, so the
 // dialog can repair any settings.

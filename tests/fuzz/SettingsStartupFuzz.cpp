@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings values as start-up and the port switch read them: whatever is
 // stored, the line settings come out as a port the settings dialog offers and
 // a positive baud rate for both boards, and values that can be read are never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shaft page's read as a focus runs it: the floor count (A5 0B), each
 // floor's learnt position (A6 nn) and the five switch and vane values (A6
 // 30..34), the controller answering with the input's replies. The list has no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The elevator status page's reply handler (A0 state, A3 calls, A8 speed and
 // any other reply) on installations of several floor counts. The page must
 // show only texts of its own tables, keep one row per floor and mark calls

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velor_soak: runs the program's main window with its real pages against a
 // controller on COM1 (normally velor-sim) for a long time and prints what a
 // long run must not show: growing memory, a busy processor, lost polls, failed

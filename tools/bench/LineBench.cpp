@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velor_line_bench: the parameter pages' reads and imports at the designed
 // pace and on the fast line, one after the other in one main window against
 // the controller on COM1 (velor-sim, which keeps the line's time).
