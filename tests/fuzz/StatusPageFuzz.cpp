@@ -51,6 +51,7 @@ std::vector<Installation> MakeInstallations()
         const std::string reply = answer.Data();
         peer.SetResponder([reply](const std::string&, int) { return reply; });
         auto* page = new CStatusPage(&tab);
+        page->SetCurrentPage(true); // as the tab control's shown page
         if (floors > 0)
             page->OnTimer1(); // reads the floor count
         Require(page->FloorCount() == floors, "floor count not read: " + std::to_string(floors));
