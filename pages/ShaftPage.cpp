@@ -112,8 +112,13 @@ void CShaftPage::OnSetFocus()
     if (m_reading)
         return;
     const QScopedValueRollback reading(m_reading, true);
-    if (!ReadShaftData())
+    int done = 0;
+    int total = 0;
+    const ReadResult result = ReadShaftData(done, total);
+    if (result == ReadResult::Failed)
         VelorMessageBox("通讯失败，请刷新!");
+    else if (result == ReadResult::Stopped)
+        VelorMessageBox(StoppedReadMessage("读取井道数据", done, total, false));
 }
 
 // Reads the floor count, then every floor's position into its row as it
@@ -121,35 +126,42 @@ void CShaftPage::OnSetFocus()
 // old one). A count or floor that fails twice ends the read: rows read so far
 // stay, the switch values are left as they were. An accepted reply too short
 // to carry its value, and a count above what the one-byte floor request can
-// address, fail too; a read the technician stopped is no failure and says
-// nothing. The port is released before the caller shows a message.
-bool CShaftPage::ReadShaftData()
+// address, fail too; a read the technician stopped is no failure: done of the
+// total values were read. The port is released before the caller shows a
+// message.
+CShaftPage::ReadResult CShaftPage::ReadShaftData(int& done, int& total)
 {
     CPageOperation operation(this, "读取井道数据", 0);
+    const auto failedOrStopped = [&] { return operation.Cancelled() ? ReadResult::Stopped : ReadResult::Failed; };
     if (!CExchange::Run(FloorCountRequest()) || !g_reply.Carries(kCountPos, 4))
-        return operation.Cancelled();
+        return failedOrStopped();
     const int floors = ParseHex4(g_reply.Data() + kCountPos);
     DeleteAllRows(m_list);
     if (floors > CStatusPage::kMostFloors)
-        return false;
+        return ReadResult::Failed;
 
     const int switches = static_cast<int>(std::size(kSwitchFields));
-    operation.SetTotal(floors + switches);
-    for (int floor = 1; floor <= floors; ++floor) {
-        operation.SetDone(floor - 1);
+    total = floors + switches;
+    operation.SetTotal(total);
+    for (int floor = 1; floor <= floors; done = floor++) {
+        operation.SetDone(done);
         if (!CExchange::Run(FloorValueRequest(floor)) || !g_reply.Carries(kValuePos, 8))
-            return operation.Cancelled();
+            return failedOrStopped();
         const int row = InsertRow(m_list, floor - 1, QString::number(floor), floor);
         SetRowText(m_list, row, ValueColumn, ShaftValueText());
     }
-    for (int i = 0; i < switches && !operation.Cancelled(); ++i) {
-        operation.SetDone(floors + i);
+    for (int i = 0; i < switches; ++i, ++done) {
+        if (operation.Cancelled()) {
+            UpdateData(false);
+            return ReadResult::Stopped;
+        }
+        operation.SetDone(done);
         const SwitchField& field = kSwitchFields[i];
         if (CExchange::Run(SwitchValueRequest(field.item)) && g_reply.Carries(kValuePos, 8))
             this->*field.member = ShaftValueText();
     }
     UpdateData(false);
-    return true;
+    return ReadResult::Complete;
 }
 
 // No read follows: the technician refreshes the page once the run is over.

@@ -33,7 +33,8 @@ private:
     };
     static const SwitchField kSwitchFields[];
 
-    bool ReadShaftData();
+    enum class ReadResult { Failed, Stopped, Complete };
+    ReadResult ReadShaftData(int& done, int& total);
     void OnLearnButton();
     void OnRefreshButton();
 

@@ -86,7 +86,7 @@ CFaultPage::CFaultPage(QWidget* parent)
 // or while its failure message is open is not a new request and is ignored.
 // A failed read is reported; so is a probe without answer when no rows are
 // left to show (after 刷新 cleared them), as an empty list would read as "no
-// faults". A read the technician stopped says nothing.
+// faults". A read the technician stopped says how far it got.
 void CFaultPage::OnSetFocus()
 {
     CPage::OnSetFocus();
@@ -101,6 +101,8 @@ void CFaultPage::ReadAndReport(bool continuing)
     const ReadResult result = ReadFaultLog(continuing);
     if (result == ReadResult::Failed || (result == ReadResult::NoAnswer && RowCount(m_list) == 0))
         VelorMessageBox("通讯失败，请刷新!");
+    else if (result == ReadResult::Cancelled)
+        VelorMessageBox(StoppedReadMessage("读取故障记录", m_nextRecord, FaultRecord::Count(m_longFormat), true));
 }
 
 // Probes record 0 for the generation, then reads every record; going on

@@ -110,6 +110,8 @@ CParamListPage::ReadResult CParamListPage::ReadAll()
     const ReadResult result = ReadParameters();
     if (result == ReadResult::Failed)
         VelorMessageBox("通讯失败，请刷新!");
+    else if (result == ReadResult::Cancelled)
+        VelorMessageBox(StoppedReadMessage("读取参数", m_set.ReadCount(), m_set.Count(), true));
     KeepLastRead(before);
     return result;
 }

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -304,4 +305,23 @@ TEST_F(FaultPageTest, RefreshGoesOnFromTheGapOnlyInTheSameLog)
         EXPECT_EQ(Cell(0, 1), c.firstCode) << c.name << ": the log as it is now";
         m_boxes.Clear();
     }
+}
+
+// Escape ends the read with the records read so far and says how far it got,
+// never a line failure.
+TEST_F(FaultPageTest, EscapeStopsTheReadAndSaysHowFarItGot)
+{
+    Controller(true, std::vector<int>(20, 2));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (s_peer->Requests().size() == 4) { // the probe and records 0 to 2 asked
+            poll.stop();
+            QTest::keyClick(List(), Qt::Key_Escape);
+        }
+    });
+    poll.start(1);
+    m_page.GiveFocus();
+    EXPECT_EQ(s_peer->Requests().size(), 4u);
+    EXPECT_EQ(RowCount(List()), 3);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"读取故障记录已停止：已读出 3 / 20。\n按“刷新”从停止处继续读取。"});
 }

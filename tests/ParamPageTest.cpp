@@ -6,6 +6,7 @@
 #include "ui/ProgressStrip.h"
 #include "ui/TemplateLoader.h"
 #include "link/FrameBuffer.h"
+#include "link/Cancel.h"
 #include "link/TimeScale.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileDialog.h"
@@ -883,7 +884,9 @@ TEST_F(ParamPageTest, EscapeStopsAReadAndRefreshGoesOnWhereItStopped)
     EXPECT_EQ(RowCount(List()), int(atEscape)) << "the reply in flight is shown";
     EXPECT_EQ(progress, QString("读取参数 %1/79").arg(atEscape - 1));
     EXPECT_EQ(page.findChild<CProgressStrip*>(), nullptr);
-    EXPECT_EQ(m_boxes.Count(), 0);
+    ASSERT_EQ(m_boxes.Count(), 1) << "a stop says how far the read got, never a line failure";
+    EXPECT_EQ(m_boxes.Texts().last(),
+              QString("读取参数已停止：已读出 %1 / 79。\n按“刷新”从停止处继续读取。").arg(atEscape));
 
     ClearRequests();
     Click(1002);
@@ -971,6 +974,51 @@ TEST_F(ParamPageTest, ImportStoppedMidwayTellsHowManyRecordsWentIn)
     EXPECT_EQ(requests[46], WriteRequest(46, 2046));
     EXPECT_EQ(requests[47].substr(3, 2), "A1") << "no record after the refused one";
     EXPECT_EQ(RowCount(List()), 114);
+}
+
+// Closing the window during an import stops it after the record in flight:
+// no box, no read; Escape during a reset, which cannot be stopped part-way,
+// stops nothing and blames nothing on the line.
+TEST_F(ParamPageTest, CloseStopsAnImportAndEscapeLeavesAResetAlone)
+{
+    LiftPage(false).GiveFocus();
+    const QString path = TempPath("lift.F");
+    WriteFile(path, Records(0, 114));
+    CFileChooser chooser(path);
+    m_answer = AcknowledgeWrites;
+    // Runs `action` once, from the event loop, when the peer has seen `count` frames.
+    const auto atRequest = [this](QTimer& poll, size_t count, std::function<void()> action) {
+        QObject::connect(&poll, &QTimer::timeout, [this, &poll, count, action = std::move(action)] {
+            if (Requests().size() >= count) {
+                poll.stop();
+                action();
+            }
+        });
+        poll.start(1);
+    };
+    ClearRequests();
+    {
+        CModalActions dialogs;
+        dialogs.Queue(WriteWholeFile);
+        QTimer poll;
+        atRequest(poll, 20, [] { CCancel::SetClosing(true); });
+        Click(1008);
+    }
+    const std::vector<std::string> requests = Requests();
+    CCancel::SetClosing(false);
+    EXPECT_EQ(requests.size(), 20u) << "nothing after the record in flight";
+    EXPECT_EQ(requests.back(), WriteRequest(19, 2019));
+    EXPECT_EQ(m_boxes.Count(), 0) << "no box once the window is closing";
+
+    DoorPage();
+    m_answer = nullptr;
+    m_boxes.SetAnswer(IDYES);
+    ClearRequests();
+    QTimer poll;
+    atRequest(poll, 1, [this] { QTest::keyClick(List(), Qt::Key_Escape); });
+    Click(1004);
+    EXPECT_EQ(Requests().size(), 1u + 79) << "the reset's reply is awaited and the list read again";
+    EXPECT_EQ(m_boxes.Texts().filter("失败"), QStringList{});
 }
 
 

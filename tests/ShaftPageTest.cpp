@@ -8,6 +8,9 @@
 #include "tests/LivePageRig.h"
 #include "tests/MessageBoxRecorder.h"
 
+#include <QTest>
+#include <QTimer>
+
 namespace {
 
 // A5 and A6 with their item byte; F4 without one.
@@ -151,4 +154,24 @@ TEST_F(ShaftPageTest, SelfLearningAsksFirstAndSaysSoOnlyWhenAcknowledged)
     Answer(Request('4', 0), CSimReply('F', '5').AddChar('F').Frame());
     DialogDriver::Click(Page(), 1002);
     EXPECT_EQ(m_boxes.Count(), 2 + 2);
+}
+
+// Escape stops the read at the next exchange boundary; what was read stays
+// and the page says how far it got, never a line failure.
+TEST_F(ShaftPageTest, EscapeStopsTheReadAndSaysHowFarItGot)
+{
+    ShowPage(10);
+    ClearRequests();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (Requests().size() == 4) { // the count and floors 1 to 3 asked
+            poll.stop();
+            QTest::keyClick(List(), Qt::Key_Escape);
+        }
+    });
+    poll.start(1);
+    Page()->GiveFocus();
+    EXPECT_EQ(Requests().size(), 4u);
+    EXPECT_EQ(RowCount(List()), 3);
+    EXPECT_EQ(m_boxes.Texts(), QStringList{"读取井道数据已停止：已读出 3 / 15。\n再次进入本页将重新读取。"});
 }

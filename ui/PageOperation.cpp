@@ -35,3 +35,15 @@ bool CPageOperation::Cancelled() const
 {
     return CCancel::Requested();
 }
+
+// A stop during the first exchange of a read (the probe) leaves a complete
+// list of an earlier read as it was.
+QString StoppedReadMessage(const QString& what, int done, int total, bool continuesOnRefresh)
+{
+    if (total > 0 && done >= total)
+        return QString("%1已停止：列表仍是上次读出的内容。").arg(what);
+    const QString progress = total > 0 ? QString("%1 / %2").arg(done).arg(total) : QString::number(done);
+    return QString("%1已停止：已读出 %2。\n%3")
+        .arg(what, progress,
+             continuesOnRefresh ? QString("按“刷新”从停止处继续读取。") : QString("再次进入本页将重新读取。"));
+}

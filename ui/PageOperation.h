@@ -40,3 +40,8 @@ private:
     CWaitCursor m_wait;
     QPointer<CProgressStrip> m_strip;
 };
+
+// What a read the technician stopped says once the port is released: how far
+// it got, and that 刷新 goes on from there (or, for a page that reads
+// everything on each focus, that the next focus reads it again).
+QString StoppedReadMessage(const QString& what, int done, int total, bool continuesOnRefresh);
