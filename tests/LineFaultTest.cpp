@@ -2,6 +2,11 @@
 #include "ui/DataExchange.h"
 #include "ui/ListView.h"
 #include "app/MainDlg.h"
+#include "app/StatusLine.h"
+#include "app/TrafficLog.h"
+#include "app/TrafficWindow.h"
+#include "link/LineState.h"
+#include "pages/PollingPage.h"
 #include "app/PageTab.h"
 #include "ui/TemplateLoader.h"
 #include "dialogs/ClockDlg.h"
@@ -471,4 +476,57 @@ TEST_F(LineFaultTest, ParameterPagesCutByTheUnplugSayHowFarTheyGotAndWorkAgainLa
         EXPECT_EQ(RowText(list, 21, 1).toInt(), 4021) << name << ": not written after the cut";
         EXPECT_EQ(m_boxes.Count(), 0) << name;
     }
+}
+
+namespace {
+
+// The rows of the traffic log whose note is `note`.
+int RowsNoted(CTrafficLog* log, const QString& note)
+{
+    int rows = 0;
+    for (int row = 0; row < log->rowCount(); ++row)
+        rows += log->Text(row, CTrafficLog::NoteColumn) == note;
+    return rows;
+}
+
+} // namespace
+
+// What the window shows says how the line is: a silent controller greys the
+// status page within about a second (no blanking) and the status line says
+// since when, the traffic window marks each unanswered poll; the first reply
+// makes everything live again; an unplugged device is named as such.
+TEST_F(LineFaultTest, SilenceAndUnplugAreShownAndTheFirstReplyMakesThePageLive)
+{
+    Start();
+    auto* status = static_cast<CPollingPage*>(Page(kStatusPage));
+    CStatusLine* line = m_dialog->StatusLine();
+    m_dialog->ShowTrafficWindow();
+    CTrafficLog* traffic = m_dialog->TrafficWindow()->Log();
+    ASSERT_TRUE(RunUntil([&] { return StatusText(1041) == "自动" && line->StateText() == "通讯正常"; }));
+    EXPECT_FALSE(status->IsShowingOld());
+    EXPECT_TRUE(line->PortText().startsWith("COM1 → /dev/pts/")) << line->PortText().toStdString();
+    EXPECT_EQ(line->RateText(), "9600 主板");
+
+    m_sim.Misbehaviour().silent = true;
+    QElapsedTimer silence;
+    silence.start();
+    ASSERT_TRUE(RunUntil([&] { return status->IsShowingOld(); }, 3000));
+    EXPECT_LT(silence.elapsed(), 2 * CTimeScale::ReplyMs(CLineState::kSilenceMs) + 500);
+    EXPECT_EQ(status->OldNotice()->text(), "无应答");
+    EXPECT_EQ(StatusText(1041), "自动") << "greyed, not blanked";
+    line->Refresh();
+    EXPECT_TRUE(line->StateText().startsWith("无应答（自 ")) << line->StateText().toStdString();
+    EXPECT_TRUE(RunUntil([&] { return RowsNoted(traffic, "无应答") >= 3; }, 2000)) << "each unanswered poll";
+
+    m_sim.Misbehaviour().silent = false;
+    ASSERT_TRUE(RunUntil([&] { return !status->IsShowingOld(); }, 2000));
+    line->Refresh();
+    EXPECT_EQ(line->StateText(), "通讯正常");
+
+    m_peer.Unplug();
+    ASSERT_TRUE(RunUntil([&] { return !g_port.IsLineUp(); }));
+    line->Refresh();
+    EXPECT_EQ(line->StateText(), "串口已断开，等待重新连接");
+    m_peer.Replug();
+    EXPECT_TRUE(RunUntil([&] { return g_port.IsLineUp() && !status->IsShowingOld(); }, 3000));
 }
