@@ -42,8 +42,8 @@ const char* const kTripHeaders[] = {"从", "到", "开始", "时长(s)", "最高
 // Heights on the lane axis: the lanes from the top down, the mode band above
 // them and the floors above that; the lower half of the chart holds them, the
 // speed curve the upper half.
-constexpr double kLanePitch = 1.2;
-constexpr double kLaneHigh = 0.8;
+constexpr double kLanePitch = 1.6;
+constexpr double kLaneHigh = 1.0;
 constexpr double kModeBottom = kLaneCount * kLanePitch;
 constexpr double kModeTop = kModeBottom + 0.8;
 constexpr double kFirstFloor = kModeTop + 1.0;
@@ -138,15 +138,16 @@ CRideWindow::CRideWindow(QWidget* parent)
     auto* splitter = new QSplitter;
     splitter->addWidget(m_view);
     splitter->addWidget(m_tripTable);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({820, 380});
     m_readout = new QLabel;
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildButtons());
     layout->addWidget(splitter, 1);
     layout->addWidget(m_readout);
-    resize(1100, 620);
+    resize(1200, 720);
 
     m_refresh.setInterval(kRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, &CRideWindow::Refresh);
