@@ -261,7 +261,8 @@ void CRideWindow::Pull()
     for (const RideSample& sample : g_rideLog.Since(m_seen))
         m_liveTrack.Append(sample);
     m_seen = g_rideLog.Added();
-    if (!m_liveTrack.IsEmpty())
+    // What the ring no longer holds goes, a minute's worth at a time.
+    if (!m_liveTrack.IsEmpty() && m_liveTrack.Points().front().ms < m_liveTrack.Points().back().ms - kKeptMs - kLiveSpanMs)
         m_liveTrack.DropBefore(m_liveTrack.Points().back().ms - kKeptMs);
 }
 
@@ -520,8 +521,11 @@ void CRideWindow::UpdateFloorAxis(size_t first, size_t last)
 void CRideWindow::UpdateTrips()
 {
     const CRideTrack& track = Track();
-    if (track.Points().size() == m_tripPoints)
+    // The runs are looked for again once a second at most.
+    if (track.Points().size() == m_tripPoints || (m_tripClock.isValid() && m_tripClock.elapsed() < 1000 &&
+                                                   m_tripPoints != static_cast<size_t>(-1)))
         return;
+    m_tripClock.start();
     m_tripPoints = track.Points().size();
     std::vector<RideTrip> trips = track.Trips();
     if (trips.size() == m_trips.size() && (trips.empty() || trips.back().endMs == m_trips.back().endMs))

@@ -3,6 +3,7 @@
 
 #include "pages/RideTrack.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -98,6 +99,7 @@ private:
     std::uint64_t m_seen = 0;
     std::vector<RideTrip> m_trips;
     size_t m_tripPoints = 0; // points the trips were found in
+    QElapsedTimer m_tripClock;
     QTimer m_refresh;
     bool m_live = true;
     qint64 m_fromMs = 0;
