@@ -562,8 +562,10 @@ QString CRideWindow::Readout(qint64 ms) const
     const CRideTrack& track = Track();
     const long at = track.PointAt(ms);
     QString text = QDateTime::fromMSecsSinceEpoch(ms).toString("yyyy-MM-dd HH:mm:ss.zzz");
-    if (at < 0 || static_cast<size_t>(at + 1) < track.Points().size() && track.GapBefore(at + 1) &&
-                      ms - track.Points()[at].ms > CRideTrack::kGapMs)
+    // Within a gap nothing is known.
+    const bool inGap = at >= 0 && static_cast<size_t>(at + 1) < track.Points().size() && track.GapBefore(at + 1) &&
+                       ms - track.Points()[at].ms > CRideTrack::kGapMs;
+    if (at < 0 || inGap)
         return text + "  无数据";
     const RidePoint& point = track.Points()[at];
     text += point.SpeedKnown() ? QString::asprintf("  速度 %.3f m/s", point.speedMps) : QString("  速度 -");
