@@ -6,6 +6,7 @@
 #include "app/PageTab.h"
 #include "app/PortOpening.h"
 #include "app/StatusLine.h"
+#include "app/RideWindow.h"
 #include "app/TrafficWindow.h"
 #include "ui/TemplateLoader.h"
 #include "link/Cancel.h"
@@ -14,6 +15,7 @@
 #include "link/LineState.h"
 #include "link/LineTap.h"
 #include "link/PortChannel.h"
+#include "pages/RideLog.h"
 #include "res/Resources.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"
@@ -60,17 +62,18 @@ CMainDlg::CMainDlg(QWidget* parent)
     setMinimumSize(m_designedSize);
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowIcon(LoadIconResource(128));
-    AddTrafficAction();
+    AddWindowAction("通讯记录(&T)", kTrafficShortcut, &CMainDlg::ShowTrafficWindow);
+    AddWindowAction("运行曲线(&R)", kRideShortcut, &CMainDlg::ShowRideWindow);
 }
 
-// The traffic window's entry: a shortcut anywhere in the main window and an
-// item of the tab bar's context menu.
-void CMainDlg::AddTrafficAction()
+// A window's entry: a shortcut anywhere in the main window and an item of
+// the tab bar's context menu.
+void CMainDlg::AddWindowAction(const QString& text, QKeyCombination keys, void (CMainDlg::*show)())
 {
-    auto* action = new QAction("通讯记录(&T)", m_tab);
-    action->setShortcut(QKeySequence(kTrafficShortcut));
+    auto* action = new QAction(text, m_tab);
+    action->setShortcut(QKeySequence(keys));
     action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, &CMainDlg::ShowTrafficWindow);
+    connect(action, &QAction::triggered, this, show);
     m_tab->addAction(action);
 }
 
@@ -78,9 +81,30 @@ void CMainDlg::ShowTrafficWindow()
 {
     if (!m_traffic)
         m_traffic = new CTrafficWindow(this);
-    m_traffic->show();
-    m_traffic->raise();
-    m_traffic->activateWindow();
+    Present(m_traffic);
+}
+
+void CMainDlg::ShowRideWindow()
+{
+    if (!m_ride) {
+        m_ride = new CRideWindow(this);
+        m_ride->SetKeepHook(m_keepRide);
+    }
+    Present(m_ride);
+}
+
+void CMainDlg::SetRideKeepHook(std::function<void(const CRideTrack&, qint64, qint64)> keep)
+{
+    m_keepRide = std::move(keep);
+    if (m_ride)
+        m_ride->SetKeepHook(m_keepRide);
+}
+
+void CMainDlg::Present(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 CMainDlg::~CMainDlg()
@@ -193,7 +217,8 @@ void CMainDlg::OnFaultReport()
 {
     if (!g_reply.Carries(kFaultCodePos, 2))
         return;
-    const QString code = "故障码: " + QString::fromLatin1(g_reply.Data() + kFaultCodePos, 2);
-    VelorMessageBox(code);
+    const QString code = QString::fromLatin1(g_reply.Data() + kFaultCodePos, 2);
+    g_rideLog.AddFault(code);
+    VelorMessageBox("故障码: " + code);
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });
 }

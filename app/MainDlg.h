@@ -5,8 +5,12 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class CPageTab;
 class CStatusLine;
+class CRideTrack;
+class CRideWindow;
 class CTrafficWindow;
 
 // The main dialog "VELOR": opens the port from the stored settings, hosts the
@@ -37,6 +41,14 @@ public:
     CTrafficWindow* TrafficWindow() const { return m_traffic; }
     static constexpr QKeyCombination kTrafficShortcut{Qt::CTRL | Qt::SHIFT | Qt::Key_T};
 
+    // Opens the ride recorder "运行曲线" (Ctrl+Shift+R, or the tab bar's context menu).
+    void ShowRideWindow();
+    CRideWindow* RideWindow() const { return m_ride; }
+    static constexpr QKeyCombination kRideShortcut{Qt::CTRL | Qt::SHIFT | Qt::Key_R};
+    // Where a recording the technician keeps goes (the visit's record); unset,
+    // the recorder offers no keeping.
+    void SetRideKeepHook(std::function<void(const CRideTrack&, qint64 fromMs, qint64 toMs)> keep);
+
     void reject() override;
 
 protected:
@@ -50,12 +62,15 @@ private:
     void OnFrameComplete();
     void OnFaultReport();
 
-    void AddTrafficAction();
+    void AddWindowAction(const QString& text, QKeyCombination keys, void (CMainDlg::*show)());
+    static void Present(QWidget* window);
 
     CPageTab* m_tab;
     CStatusLine* m_statusLine; // under the tab control, across the window
     QSize m_designedSize; // the template's and the status line's: the size the window opens at and its least size
     QRect m_tabPlace;     // the tab control's place at the designed size
     CTrafficWindow* m_traffic = nullptr; // made when first opened
+    CRideWindow* m_ride = nullptr;       // made when first opened
+    std::function<void(const CRideTrack&, qint64, qint64)> m_keepRide;
     CFrameAssembler m_assembler;
 };

@@ -9,7 +9,8 @@
 #include "link/FrameBuffer.h"
 #include "ui/ArrowStatic.h"
 #include "ui/CellList.h"
-#include "pages/FloorDisplayTexts.h"
+#include "pages/CarState.h"
+#include "pages/RideLog.h"
 #include "ui/LampStatic.h"
 #include "settings/PortSetupDlg.h"
 
@@ -18,6 +19,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace {
@@ -75,22 +77,6 @@ bool ReplyCarries(int pos, int count)
 int ReplyByte(int pos)
 {
     return ParseHex2(g_reply.Data() + pos);
-}
-
-// Operating mode from the two state bytes; the first matching rule wins.
-QString ModeText(int s1, int s2)
-{
-    if (Bit(s1, 4))
-        return "检修";
-    if (Bit(s2, 1))
-        return "消防";
-    if (Bit(s1, 7))
-        return "独立";
-    if (Bit(s1, 6))
-        return "锁梯";
-    if (Bit(s1, 5))
-        return "司机";
-    return "自动";
 }
 
 QString DoorText(int s2)
@@ -227,31 +213,36 @@ void CStatusPage::DecodeState()
 {
     if (!ReplyCarries(5, 6))
         return;
-    const int code = ReplyByte(5);
-    const int s1 = ReplyByte(7);
-    const int s2 = ReplyByte(9);
+    const CarState state{ReplyByte(5), ReplyByte(7), ReplyByte(9)};
+    g_rideLog.AddState(state);
 
     for (int id : {kFloorId, kStatusId, kRunId})
         Control<QLabel>(this, id)->setFont(m_bigFont);
-    m_floor = QString::fromUtf8(kFloorDisplayTexts[code]);
+    m_floor = state.FloorText();
     UpdateData(false);
 
-    m_status = ModeText(s1, s2);
-    m_arrow->SetFrame(static_cast<unsigned char>(s1 & 7));
-    m_door = DoorText(s2);
-    m_doorLock = Bit(s1, 3) ? "门锁闭合" : "门锁开启";
-    m_load = LoadText(s2);
-    const bool running = Bit(s2, 7);
+    m_status = state.ModeText();
+    m_arrow->SetFrame(static_cast<unsigned char>(state.s1 & 7));
+    m_door = DoorText(state.s2);
+    m_doorLock = state.DoorLocked() ? "门锁闭合" : "门锁开启";
+    m_load = LoadText(state.s2);
+    const bool running = state.Running();
     m_run = running ? "运行" : "故障";
     m_lamp->SetLamp(running ? kGreenRow : kRedRow, kLit, 0);
-    m_safety = Bit(s2, 6) ? "安全回路" : "";
-    m_group = Bit(s2, 0) ? "群控" : "单梯";
+    m_safety = state.Safety() ? "安全回路" : "";
+    m_group = state.Group() ? "群控" : "单梯";
     UpdateData(false);
 }
 
 // A3: car, up and down calls of floors 1 to 48, one bit a floor.
 void CStatusPage::DecodeCalls()
 {
+    if (ReplyCarries(5, 2 * RideSample::kCallBytes)) {
+        std::array<std::uint8_t, RideSample::kCallBytes> bytes{};
+        for (int k = 0; k < RideSample::kCallBytes; ++k)
+            bytes[k] = static_cast<std::uint8_t>(ReplyByte(5 + 2 * k));
+        g_rideLog.AddCalls(bytes);
+    }
     const int markedFloors = std::min(m_floorCount, kMostCallFloors);
     for (const CallBlock& block : kCallBlocks) {
         const QString mark = QString::fromUtf8(block.mark);
@@ -280,6 +271,7 @@ void CStatusPage::DecodeSpeed()
     if (!ReplyCarries(5, 4))
         return;
     const auto mmPerSecond = static_cast<std::int16_t>(ParseHex4(g_reply.Data() + 5));
+    g_rideLog.AddSpeed(mmPerSecond);
     m_speed = QString::asprintf("速度: %.2fm/s", mmPerSecond * 0.001);
     UpdateData(false);
 }

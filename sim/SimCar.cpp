@@ -11,6 +11,8 @@ namespace {
 constexpr int kStepMs = 10;
 constexpr double kAcceleration = 800;   // mm/s²
 constexpr double kCreepSpeed = 60;      // mm/s, the last bit before the level
+constexpr double kJerk = 1000;          // mm/s³: acceleration comes and goes smoothly
+constexpr double kLevellingMm = 40;     // run at creep speed onto the level
 constexpr double kLearningSpeed = 500;  // mm/s
 constexpr double kLowestSpeed = 100;    // mm/s, the slowest rated speed the car accepts
 constexpr double kHighestSpeed = 4000;  // mm/s
@@ -223,28 +225,63 @@ void CSimCar::Step(int ms)
     StepDoor(ms);
 }
 
+// Distance the car needs from speed v and acceleration a (up positive, along
+// the run) to come down to creep speed with jerk-limited acceleration, and
+// then to level at creep speed.
+double CSimCar::BrakingDistance(double v, double a)
+{
+    double distance = kLevellingMm;
+    if (a > 0) {
+        // The acceleration first has to fall to 0, which still adds speed.
+        const double t = a / kJerk;
+        distance += v * t + a * t * t / 2 - kJerk * t * t * t / 6;
+        v += a * a / (2 * kJerk);
+    }
+    const double drop = std::max(0.0, v - kCreepSpeed);
+    const double ramp = kAcceleration * kAcceleration / kJerk; // speed lost while braking comes and goes
+    const double t = drop >= ramp ? drop / kAcceleration + kAcceleration / kJerk : 2 * std::sqrt(drop / kJerk);
+    return distance + (v + kCreepSpeed) / 2 * t;
+}
+
+// A jerk-limited (S-shaped) speed curve: the acceleration ramps up, holds,
+// and ramps down to cruise; braking is the same mirrored down to creep speed,
+// on which the car levels. The step is cut into small slices so that the
+// curve does not depend on the caller's tick.
 void CSimCar::StepMotion(double seconds)
 {
     if (m_learnPhase == 0)
         Retarget();
-    const double remaining = CSimShaft::FloorLevel(m_target) - m_position;
-    const double dir = remaining > 0 ? 1 : -1;
-    const double distance = std::abs(remaining);
     const double topSpeed = m_learnPhase != 0 ? std::min(m_ratedSpeed, kLearningSpeed) : m_ratedSpeed;
-    double speed = std::abs(m_speed);
-    if (speed * speed / (2 * kAcceleration) >= distance)
-        speed = std::max(kCreepSpeed, speed - kAcceleration * seconds);
-    else
-        speed = std::min(topSpeed, speed + kAcceleration * seconds);
-    const double travel = speed * seconds;
-    if (travel >= distance) {
-        m_position = CSimShaft::FloorLevel(m_target);
-        m_speed = 0;
-        Arrive();
-        return;
+    const double level = CSimShaft::FloorLevel(m_target);
+    const double dir = level - m_position > 0 ? 1 : -1;
+    constexpr double kSlice = 0.005;
+    for (double left = seconds; left > 1e-9; left -= kSlice) {
+        const double dt = std::min(kSlice, left);
+        const double distance = std::abs(level - m_position);
+        double speed = std::abs(m_speed);
+        double wanted = 0; // the acceleration the car steers to
+        if (distance <= kLevellingMm) {
+            speed = std::min(std::max(speed, kCreepSpeed), kCreepSpeed);
+            m_accel = 0;
+        } else if (distance <= BrakingDistance(speed, m_accel) + 1) {
+            wanted = speed - kCreepSpeed > m_accel * m_accel / (2 * kJerk) ? -kAcceleration : 0;
+        } else if (topSpeed - speed > m_accel * m_accel / (2 * kJerk) + 1)
+            wanted = kAcceleration;
+        const double step = kJerk * dt;
+        m_accel = m_accel < wanted ? std::min(wanted, m_accel + step) : std::max(wanted, m_accel - step);
+        if (distance > kLevellingMm)
+            speed = std::clamp(speed + m_accel * dt, kCreepSpeed, topSpeed);
+        const double travel = speed * dt;
+        if (travel >= distance) {
+            m_position = level;
+            m_speed = 0;
+            m_accel = 0;
+            Arrive();
+            return;
+        }
+        m_position += dir * travel;
+        m_speed = dir * speed;
     }
-    m_position += dir * travel;
-    m_speed = dir * speed;
 }
 
 // A call registered ahead of the car while it runs is served on the way when
@@ -258,7 +295,7 @@ void CSimCar::Retarget()
     if (candidate == 0 || Sign(m_target - candidate) != dir)
         return;
     const double distance = std::abs(CSimShaft::FloorLevel(candidate) - m_position);
-    if (m_speed * m_speed / (2 * kAcceleration) < distance)
+    if (BrakingDistance(std::abs(m_speed), m_accel) < distance)
         m_target = candidate;
 }
 

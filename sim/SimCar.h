@@ -5,9 +5,10 @@
 #include <bitset>
 
 // The car in its shaft: it serves registered car and hall calls between floor 1
-// and the top floor in collective order, drives with a trapezoidal speed curve
-// and cycles its door at every stop. Time advances only through Tick, so a
-// test decides exactly how far the car gets.
+// and the top floor in collective order, drives a jerk-limited (S-shaped)
+// speed curve with levelling at creep speed and cycles its door at every
+// stop. Time advances only through Tick, so a test decides exactly how far
+// the car gets.
 class CSimCar
 {
 public:
@@ -74,6 +75,7 @@ private:
     void StartRun(int floor);
     void Step(int ms);
     void StepMotion(double seconds);
+    static double BrakingDistance(double mmPerSecond, double accel);
     void StepDoor(int ms);
     void Retarget();
     void Arrive();
@@ -84,6 +86,7 @@ private:
     bool m_serving = true;
     double m_position;
     double m_speed = 0;
+    double m_accel = 0; // mm/s², along the run
     int m_target = 0; // floor the car is running to, 0 when it stands
     int m_direction = 0;
     Door m_door = Door::Closed;

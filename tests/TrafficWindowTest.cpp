@@ -2,6 +2,7 @@
 #include "app/MainDlg.h"
 #include "ui/Page.h"
 #include "app/PageTab.h"
+#include "app/RideWindow.h"
 #include "app/TrafficWindow.h"
 #include "link/Exchange.h"
 #include "link/FrameText.h"
@@ -247,6 +248,10 @@ TEST_F(TrafficOnTheLine, OpensByShortcutAndFromTheTabBarsContextMenu)
     ASSERT_NE(dialog.TrafficWindow(), nullptr);
     EXPECT_TRUE(dialog.TrafficWindow()->isVisible());
     dialog.TrafficWindow()->close();
+    QTest::keyClick(&dialog, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_NE(dialog.RideWindow(), nullptr);
+    EXPECT_TRUE(dialog.RideWindow()->isVisible());
+    dialog.RideWindow()->close();
 
     // The menu runs its own loop: its items are read and it is shut from there.
     QStringList items;
@@ -260,7 +265,7 @@ TEST_F(TrafficOnTheLine, OpensByShortcutAndFromTheTabBarsContextMenu)
     CPageTab* tab = dialog.PageTab();
     QContextMenuEvent onTab(QContextMenuEvent::Mouse, tab->TabRect(0).center(), tab->mapToGlobal(tab->TabRect(0).center()));
     QApplication::sendEvent(tab, &onTab);
-    EXPECT_EQ(items, QStringList({"通讯记录(&T)"}));
+    EXPECT_EQ(items, QStringList({"通讯记录(&T)", "运行曲线(&R)"}));
 }
 
 // 保存 clicked while an exchange waits for its reply (the window stays live
