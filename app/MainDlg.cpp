@@ -5,6 +5,7 @@
 #include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/PortOpening.h"
+#include "record/ServiceRecord.h"
 #include "app/StatusLine.h"
 #include "app/RideWindow.h"
 #include "app/TrafficWindow.h"
@@ -111,6 +112,7 @@ CMainDlg::~CMainDlg()
 {
     if (g_port.IsOpen())
         g_port.Close();
+    CServiceRecord::Instance().EndVisit();
     CCancel::SetClosing(false);
 }
 
@@ -139,6 +141,7 @@ void CMainDlg::OnInitDialog()
         ReportPortFailure();
         return;
     }
+    StartRecording();
     m_tab->Init();
 }
 
@@ -147,6 +150,27 @@ void CMainDlg::OnInitDialog()
 // dialog, no read, no frame: see CCancel::Closing). Once the port is free the
 // dialogs still open are closed, so that whatever runs them returns, and the
 // window closes.
+// A visit of the service record runs while the port is open. A record that
+// cannot be written says so once and in the window title; the work goes on.
+void CMainDlg::StartRecording()
+{
+    CServiceRecord::SetMessageHandler([this](const QString& text) {
+        VelorMessageBox(text, MB_OK | MB_ICONWARNING);
+        ShowRecording();
+    });
+    CServiceRecord::Instance().StartVisit();
+    ShowRecording();
+}
+
+void CMainDlg::ShowRecording()
+{
+    static const QString kNotRecorded = " — 未记录";
+    QString title = windowTitle();
+    if (title.endsWith(kNotRecorded))
+        title.chop(kNotRecorded.size());
+    setWindowTitle(CServiceRecord::Instance().IsRecording() && !CServiceRecord::Instance().IsReadOnly() ? title : title + kNotRecorded);
+}
+
 void CMainDlg::reject()
 {
     CCancel::SetClosing(true);

@@ -59,6 +59,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void StartRecording();
+    void ShowRecording();
     void OnFrameComplete();
     void OnFaultReport();
 

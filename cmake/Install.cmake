@@ -11,7 +11,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(velor_res ${CMAKE_CURRENT_LIST_DIR}/../res)
 
-install(TARGETS velor velor-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS velor velor-sim velor-record RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${velor_res}/velor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 # The icon in the hicolor theme: scalable, the 32 px bitmap drawn pixel by
@@ -42,12 +42,12 @@ function(velor_gzip name)
                      DEPENDS ${velor_res}/package/${name} VERBATIM)
   set(velor_gzipped ${velor_gzipped} ${copy}.gz PARENT_SCOPE)
 endfunction()
-foreach(name changelog velor.1 velor-sim.1)
+foreach(name changelog velor.1 velor-sim.1 velor-record.1)
   velor_gzip(${name})
 endforeach()
 add_custom_target(velor_package_files ALL DEPENDS ${velor_gzipped})
 install(FILES ${velor_res}/package/copyright ${velor_package}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${velor_package}/velor.1.gz ${velor_package}/velor-sim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${velor_package}/velor.1.gz ${velor_package}/velor-sim.1.gz ${velor_package}/velor-record.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME velor)
 # The newest entry of res/package/changelog names this version.
@@ -67,7 +67,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # dialogs were laid out for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-translations-l10n, libqt6charts6, fonts-arphic-uming | fonts-noto-cjk")
+    "qt6-translations-l10n, libqt6charts6, libqt6sql6-sqlite, fonts-arphic-uming | fonts-noto-cjk")
 include(CPack)
 
 # Installs into a temporary prefix and checks the files and the desktop entry.

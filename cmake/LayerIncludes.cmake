@@ -6,18 +6,19 @@ set(rules
   # files (regex on the path)                          may include (regex on the include)
   "^link/"                                             "^link/"
   "^settings/(SettingsStore|PortSettings)\\."         "^link/|^settings/(SettingsStore|PortSettings)\\."
-  "^params/ParamCatalogue\\."                          "^(params/ParamCatalogue|res/StringTable)\\."
+  "^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\."  "^(params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)|res/StringTable)\\."
+  "^record/"                                           "^(link|record)/|^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\.|^res/StringTable\\."
   "^res/StringTable\\."                                "^res/StringTable\\."
   "^sim/"                                              "^(link|sim)/|^params/ParamCatalogue\\.|^res/StringTable\\."
   "^(ui|res)/"                                         "^(link|ui|res)/"
-  "^(pages|params|dialogs|settings)/"                  "^(link|ui|res|pages|params|dialogs|settings)/"
+  "^(pages|params|dialogs|settings)/"                  "^(link|ui|res|pages|params|dialogs|settings|record)/"
 )
 list(LENGTH rules count)
 math(EXPR last "${count} - 1")
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
   ${SOURCE_DIR}/link/* ${SOURCE_DIR}/settings/* ${SOURCE_DIR}/params/* ${SOURCE_DIR}/res/*
-  ${SOURCE_DIR}/sim/* ${SOURCE_DIR}/ui/* ${SOURCE_DIR}/pages/* ${SOURCE_DIR}/dialogs/*)
+  ${SOURCE_DIR}/sim/* ${SOURCE_DIR}/record/* ${SOURCE_DIR}/ui/* ${SOURCE_DIR}/pages/* ${SOURCE_DIR}/dialogs/*)
 list(FILTER sources INCLUDE REGEX "\\.(cpp|h)$")
 
 set(violations "")

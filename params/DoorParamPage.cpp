@@ -19,6 +19,7 @@ constexpr CParamListPage::Layout kLayout{
     .resetQuestion = "复位将重置门机的全部参数。\n确定要复位吗？",
     .importAckPos = 5,
     .readBackPauseMs = 50,
+    .board = "door",
 };
 
 constexpr int kSettleMs = 100;

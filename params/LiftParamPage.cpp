@@ -164,7 +164,8 @@ void CLiftParamPage::EditLockout()
 {
     CLockoutDlg dialog(!ValueText(kLockoutParameter).startsWith('0'));
     if (dialog.exec() == QDialog::Accepted)
-        WriteParameter(kLockoutParameter, WriteRequest(kLockoutParameter, dialog.m_bEnable ? 1 : 0, kLockoutWriteWaitMs));
+        WriteParameter(kLockoutParameter, WriteRequest(kLockoutParameter, dialog.m_bEnable ? 1 : 0, kLockoutWriteWaitMs),
+                       dialog.m_bEnable ? 1 : 0);
     ReadBack(kLockoutParameter);
 }
 
@@ -184,7 +185,10 @@ void CLiftParamPage::EditBitMask(int n)
         dialog.m_strPrompt = Description(n);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        WriteParameter(n, MaskWriteRequest(n, dialog.m_szMask));
+        {
+            const QString mask = QString::fromLatin1(dialog.m_szMask);
+            WriteParameter(n, MaskWriteRequest(n, dialog.m_szMask), mask.mid(2, 2).toInt(nullptr, 16) << 8 | mask.left(2).toInt(nullptr, 16));
+        }
     }
     ReadBack(n);
 }
@@ -196,7 +200,7 @@ void CLiftParamPage::EditDisplayCode(int n)
     dialog.m_strPrompt = Description(n);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    WriteParameter(n, WriteRequest(n, dialog.m_nCode));
+    WriteParameter(n, WriteRequest(n, dialog.m_nCode), dialog.m_nCode);
     ReadBack(n);
 }
 

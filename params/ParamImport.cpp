@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/ParamImport.h"
 
+#include "record/RecordedWrite.h"
+
 #include "ui/MessageBox.h"
 #include "ui/PageOperation.h"
 #include "link/FrameBuffer.h"
@@ -69,6 +71,18 @@ void CParamImport::Run(const QString& path, bool mayWrite)
     }
 }
 
+// One record of a file written, its intent in the service record before the
+// frame goes out and its outcome after.
+bool CParamImport::WriteRecorded(const ParamRecord& record, int ackPos)
+{
+    const std::optional<int> old = m_page.Parameters().Value(record.number);
+    CRecordedWrite recorded(m_page.PageLayout().board, "parameter", record.number,
+                            old ? QString::number(*old) : QString(), QString::number(record.value));
+    const bool written = CExchange::Run(RecordWriteRequest(record, ackPos));
+    recorded.Done(written);
+    return written;
+}
+
 void CParamImport::WriteWholeFile(const ParamFileContents& contents, int count, const QString& path)
 {
     const int ackPos = m_page.PageLayout().importAckPos;
@@ -76,7 +90,7 @@ void CParamImport::WriteWholeFile(const ParamFileContents& contents, int count, 
     bool cancelled = false;
     {
         CPageOperation operation(&m_page, "写入参数", count);
-        while (written < count && CExchange::Run(RecordWriteRequest(contents.records[written], ackPos)))
+        while (written < count && WriteRecorded(contents.records[written], ackPos))
             operation.SetDone(++written);
         cancelled = operation.Cancelled();
     }
@@ -111,7 +125,7 @@ void CParamImport::WriteChecked(const std::vector<ParamDifference>& checked)
             if ((cancelled = operation.Cancelled()))
                 break;
             const ParamRecord record{difference.number, difference.fileValue};
-            const bool written = CExchange::Run(RecordWriteRequest(record, ackPos));
+            const bool written = WriteRecorded(record, ackPos);
             sent.push_back(difference.number);
             if (!written)
                 refused.push_back(difference.number);

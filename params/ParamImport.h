@@ -34,6 +34,7 @@ private:
     // and says how many went in and which were refused (or that the
     // technician stopped it).
     void WriteChecked(const std::vector<ParamDifference>& checked);
+    bool WriteRecorded(const ParamRecord& record, int ackPos);
 
     CParamListPage& m_page;
 };

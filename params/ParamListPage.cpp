@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/ParamListPage.h"
 
+#include "record/RecordedWrite.h"
+
 #include "ui/FindBar.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
@@ -108,6 +110,8 @@ CParamListPage::ReadResult CParamListPage::ReadAll()
 {
     const CLineState::Counts before = CLineState::Tally();
     const ReadResult result = ReadParameters();
+    if (!m_set.IsEmpty())
+        CServiceRecord::Instance().AddSnapshot(m_layout.board, m_set.Records(), m_set.IsComplete());
     if (result == ReadResult::Failed)
         VelorMessageBox("通讯失败，请刷新!");
     else if (result == ReadResult::Cancelled)
@@ -271,11 +275,16 @@ QString CParamListPage::ReadableValue(int n) const
 
 // A reply with the write's letters and without the acknowledgement is a
 // refusal; anything else left the write unconfirmed.
-bool CParamListPage::WriteParameter(int n, const CExchange::Request& write)
+bool CParamListPage::WriteParameter(int n, const CExchange::Request& write, int newValue)
 {
-    if (CExchange::Run(write))
+    const std::optional<int> old = m_set.Value(n);
+    CRecordedWrite recorded(m_layout.board, "parameter", n, old ? QString::number(*old) : QString(), QString::number(newValue));
+    if (CExchange::Run(write)) {
+        recorded.Done(CServiceRecord::Outcome::Acknowledged);
         return true;
+    }
     const bool refused = g_reply.Length() > 0 && g_reply.Letter1() == 'F' && g_reply.Letter2() == '5';
+    recorded.Done(refused ? CServiceRecord::Outcome::Refused : CServiceRecord::Outcome::Unconfirmed);
     VelorMessageBox(QString(refused ? "F%1 写入被拒绝" : "F%1 写入未得到控制器确认").arg(n), MB_OK | MB_ICONWARNING);
     return false;
 }
@@ -333,7 +342,10 @@ void CParamListPage::OnResetButton()
         return;
     {
         CPageOperation operation(this, "复位参数", 1, CPageOperation::Stop::NotAllowed);
-        if (!CExchange::Run(ResetRequest()))
+        CRecordedWrite recorded(m_layout.board, "parameter-reset");
+        const bool done = CExchange::Run(ResetRequest());
+        recorded.Done(done);
+        if (!done)
             VelorMessageBox("复位F参数失败");
     }
     ReadOnFocus();
@@ -384,7 +396,7 @@ void CParamListPage::EditValue(int n)
     const QString command = CommandQuestion(n, dialog.m_nValue);
     if (!command.isEmpty() && !AskFirst(command))
         return;
-    WriteParameter(n, WriteRequest(n, dialog.m_nValue));
+    WriteParameter(n, WriteRequest(n, dialog.m_nValue), dialog.m_nValue);
     if (!command.isEmpty())
         return ReadOnFocus();
     ReadBack(n);

@@ -37,6 +37,7 @@ public:
         const char* resetQuestion;
         int importAckPos;       // where a write of a file's record is acknowledged
         int readBackPauseMs;    // before each try of the read after an edit
+        const char* board = "lift"; // the controller's name in the service record
     };
 
     // How a read of the parameters ended.
@@ -124,7 +125,7 @@ protected:
     CExchange::Request ReadRequestOf(int n) const { return ReadRequest(n, Catalogue().IsOneByte(n)); }
     // Runs a write of parameter n; a write the controller did not acknowledge
     // is reported. True when acknowledged.
-    bool WriteParameter(int n, const CExchange::Request& write);
+    bool WriteParameter(int n, const CExchange::Request& write, int newValue);
     // The value entry dialog for parameter n, then its write and read-back. A
     // value that is a command is asked about first (No writes nothing) and
     // the whole list is read again after it.
