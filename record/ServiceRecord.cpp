@@ -65,10 +65,13 @@ const std::vector<QStringList> kMigrations = {
 
 } // namespace
 
+// The program's record lives until the process ends and is never destroyed:
+// Qt SQL's connection registry is gone by the time static objects are, and
+// every event is committed as it happens, so there is nothing left to close.
 CServiceRecord& CServiceRecord::Instance()
 {
-    static CServiceRecord record(DefaultPath());
-    return record;
+    static CServiceRecord* const record = new CServiceRecord(DefaultPath());
+    return *record;
 }
 
 CServiceRecord::CServiceRecord(QString path, bool readOnly)

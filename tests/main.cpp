@@ -4,6 +4,7 @@
 #include "res/Resources.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // The test peer answers at once, so the designed waits only have to elapse:
@@ -19,6 +20,10 @@ constexpr double kTestReplyScale = 0.1;
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // The pages keep what they do in the program's service record: in tests
+    // that is a record of its own, never the user's.
+    const QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     InitVelorResources();
     CServiceApp::InstallLinkHooks();
