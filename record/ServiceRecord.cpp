@@ -190,7 +190,7 @@ bool CServiceRecord::OpenFile()
     if (m_readOnly)
         return true;
     Exec("PRAGMA journal_mode=WAL");
-    Exec("PRAGMA synchronous=NORMAL");
+    Exec("PRAGMA synchronous=FULL");
     if (!Migrate())
         return false;
     m_recording = true;
@@ -276,7 +276,9 @@ void CServiceRecord::SetIdentity(const Identity& identity)
               identity.runCount ? QVariant(*identity.runCount) : QVariant(), identity.clock});
 }
 
-QString CServiceRecord::AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete)
+// An event of several rows, committed whole or not at all: body inserts the
+// rows of the event `id` and reports its own failure (see Exec).
+QString CServiceRecord::AddInTransaction(const std::function<bool(const QString& id)>& body)
 {
     if (!Open() || m_readOnly)
         return {};
@@ -287,30 +289,25 @@ QString CServiceRecord::AddSnapshot(const QString& board, const std::vector<Para
         return {};
     }
     const QString id = NewId();
-    QSqlQuery query(db);
-    bool ok = query.prepare("INSERT INTO snapshots (id, visit, taken, board, complete) VALUES (?, ?, ?, ?, ?)");
-    query.addBindValue(id);
-    query.addBindValue(m_visit);
-    query.addBindValue(Now());
-    query.addBindValue(board);
-    query.addBindValue(complete ? 1 : 0);
-    ok = ok && query.exec();
-    ok = ok && query.prepare("INSERT OR REPLACE INTO snapshot_values (snapshot, parameter, value) VALUES (?, ?, ?)");
-    for (const ParamRecord& record : values) {
-        if (!ok)
-            break;
-        query.addBindValue(id);
-        query.addBindValue(record.number);
-        query.addBindValue(record.value);
-        ok = query.exec();
-    }
-    if (!ok || !db.commit()) {
-        Fail(ok ? db.lastError().text() : query.lastError().text());
+    if (!body(id) || !db.commit()) {
+        Fail(db.lastError().text());
         db.rollback();
         m_open = false;
         return {};
     }
     return id;
+}
+
+QString CServiceRecord::AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete)
+{
+    return AddInTransaction([&](const QString& id) {
+        bool ok = Exec("INSERT INTO snapshots (id, visit, taken, board, complete) VALUES (?, ?, ?, ?, ?)",
+                       {id, m_visit, Now(), board, complete ? 1 : 0});
+        for (auto record = values.begin(); ok && record != values.end(); ++record)
+            ok = Exec("INSERT OR REPLACE INTO snapshot_values (snapshot, parameter, value) VALUES (?, ?, ?)",
+                      {id, record->number, record->value});
+        return ok;
+    });
 }
 
 QString CServiceRecord::AddWriteIntent(const QString& board, const QString& what, std::optional<int> parameter,
@@ -332,28 +329,14 @@ void CServiceRecord::AddWriteOutcome(const QString& intent, Outcome outcome)
 
 QString CServiceRecord::AddFaults(const QString& kind, const std::vector<FaultEntry>& entries)
 {
-    if (!Open() || m_readOnly)
-        return {};
-    QSqlDatabase db = Database();
-    if (!db.transaction()) {
-        Fail(db.lastError().text());
-        m_open = false;
-        return {};
-    }
-    const QString id = NewId();
-    bool ok = Exec("INSERT INTO fault_logs (id, visit, taken, kind) VALUES (?, ?, ?, ?)", {id, m_visit, Now(), kind});
-    for (const FaultEntry& entry : entries) {
-        if (!ok)
-            break;
-        ok = Exec("INSERT OR REPLACE INTO fault_entries (log, position, code, text, floor, time) VALUES (?, ?, ?, ?, ?, ?)",
-                  {id, entry.position, entry.code, entry.text, entry.floor, entry.time});
-    }
-    if (!ok || !db.commit()) {
-        db.rollback();
-        m_open = false;
-        return {};
-    }
-    return id;
+    return AddInTransaction([&](const QString& id) {
+        bool ok = Exec("INSERT INTO fault_logs (id, visit, taken, kind) VALUES (?, ?, ?, ?)", {id, m_visit, Now(), kind});
+        for (auto entry = entries.begin(); ok && entry != entries.end(); ++entry)
+            ok = Exec("INSERT OR REPLACE INTO fault_entries (log, position, code, text, floor, time) "
+                      "VALUES (?, ?, ?, ?, ?, ?)",
+                      {id, entry->position, entry->code, entry->text, entry->floor, entry->time});
+        return ok;
+    });
 }
 
 QString CServiceRecord::AddShaftData(const QString& board, const QString& data)

@@ -99,6 +99,7 @@ private:
     bool OpenFile();
     bool Migrate();
     bool Exec(const QString& sql, const std::vector<QVariant>& values = {});
+    QString AddInTransaction(const std::function<bool(const QString& id)>& body);
     void Fail(const QString& cause);
     QString NewEvent(const QString& table, const QStringList& columns, std::vector<QVariant> values);
 
