@@ -524,9 +524,11 @@ TEST_F(LineFaultTest, SilenceAndUnplugAreShownAndTheFirstReplyMakesThePageLive)
     EXPECT_EQ(line->StateText(), "通讯正常");
 
     m_peer.Unplug();
-    ASSERT_TRUE(RunUntil([&] { return !g_port.IsLineUp(); }));
-    line->Refresh();
-    EXPECT_EQ(line->StateText(), "串口已断开，等待重新连接");
+    const auto stateIs = [line](const QString& text) {
+        line->Refresh();
+        return line->StateText() == text;
+    };
+    EXPECT_TRUE(RunUntil([&] { return stateIs("串口已断开，等待重新连接"); })) << line->StateText().toStdString();
     m_peer.Replug();
     EXPECT_TRUE(RunUntil([&] { return g_port.IsLineUp() && !status->IsShowingOld(); }, 3000));
 }
