@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 #include <optional>
