@@ -214,6 +214,11 @@ void CMainDlg::OnCommLineChanged(bool up, int /*portNumber*/)
     if (!up)
         m_assembler.DropFrame();
     CLineState::SetLineUp(up);
+    // The cable may come back on another lift: its return is a new visit.
+    if (!up)
+        CServiceRecord::Instance().EndVisit();
+    else if (CServiceRecord::Instance().CurrentVisit().isEmpty())
+        CServiceRecord::Instance().StartVisit();
     m_statusLine->Refresh();
     for (int i = 0; i < m_tab->TabCount(); ++i)
         if (CPage* page = m_tab->Page(i))
@@ -243,6 +248,7 @@ void CMainDlg::OnFaultReport()
         return;
     const QString code = QString::fromLatin1(g_reply.Data() + kFaultCodePos, 2);
     g_rideLog.AddFault(code);
+    CServiceRecord::Instance().AddFaults("report", {{0, code.toInt(), "故障码: " + code, 0, CServiceRecord::Now()}});
     VelorMessageBox("故障码: " + code);
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });
 }

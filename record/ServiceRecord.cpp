@@ -19,11 +19,6 @@ CServiceRecord::MessageHandler& Handler()
     return handler;
 }
 
-QString Now()
-{
-    return QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
-        .toString(Qt::ISODateWithMs);
-}
 
 QString NewId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
 
@@ -61,6 +56,23 @@ const std::vector<QStringList> kMigrations = {
         "CREATE VIEW record_faults AS SELECT l.visit, l.taken, f.position, f.code, f.text, f.floor, f.time "
         "FROM fault_logs l JOIN fault_entries f ON f.log = l.id",
     },
+    {
+        // A visit whose controller was never identified can be assigned to a
+        // known lift afterwards; ride recordings kept for the visit's report.
+        "CREATE TABLE lift_assignments (id TEXT PRIMARY KEY, visit TEXT NOT NULL, at TEXT NOT NULL, "
+        "elevator_id TEXT NOT NULL)",
+        "CREATE TABLE ride_recordings (id TEXT PRIMARY KEY, visit TEXT, taken TEXT NOT NULL, csv TEXT NOT NULL)",
+        "CREATE INDEX identities_visit ON identities (visit)",
+        "CREATE INDEX fault_logs_visit ON fault_logs (visit)",
+        "DROP VIEW record_visits",
+        "CREATE VIEW record_visits AS SELECT v.id AS visit, v.started, "
+        "(SELECT max(e.ended) FROM visit_ends e WHERE e.visit = v.id) AS ended, "
+        "COALESCE((SELECT i.elevator_id FROM identities i WHERE i.visit = v.id AND i.elevator_id <> '' "
+        "ORDER BY i.at DESC LIMIT 1), "
+        "(SELECT a.elevator_id FROM lift_assignments a WHERE a.visit = v.id ORDER BY a.at DESC LIMIT 1)) AS elevator_id, "
+        "(SELECT i.program_name FROM identities i WHERE i.visit = v.id ORDER BY i.at DESC LIMIT 1) AS program_name "
+        "FROM visits v",
+    },
 };
 
 } // namespace
@@ -68,6 +80,12 @@ const std::vector<QStringList> kMigrations = {
 // The program's record lives until the process ends and is never destroyed:
 // Qt SQL's connection registry is gone by the time static objects are, and
 // every event is committed as it happens, so there is nothing left to close.
+QString CServiceRecord::Now()
+{
+    return QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+        .toString(Qt::ISODateWithMs);
+}
+
 CServiceRecord& CServiceRecord::Instance()
 {
     static CServiceRecord* const record = new CServiceRecord(DefaultPath());
@@ -337,6 +355,16 @@ QString CServiceRecord::AddFaults(const QString& kind, const std::vector<FaultEn
                       {id, entry->position, entry->code, entry->text, entry->floor, entry->time});
         return ok;
     });
+}
+
+void CServiceRecord::AssignLift(const QString& visit, const QString& elevatorId)
+{
+    NewEvent("lift_assignments", {"visit", "at", "elevator_id"}, {visit, Now(), elevatorId});
+}
+
+QString CServiceRecord::AddRideRecording(const QString& csv)
+{
+    return NewEvent("ride_recordings", {"visit", "taken", "csv"}, {m_visit, Now(), csv});
 }
 
 QString CServiceRecord::AddShaftData(const QString& board, const QString& data)

@@ -49,7 +49,7 @@ public:
         QString time;
     };
 
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // The record of the user's data folder; opened on first use.
     static CServiceRecord& Instance();
@@ -60,6 +60,8 @@ public:
     CServiceRecord& operator=(const CServiceRecord&) = delete;
 
     static QString DefaultPath();
+    // The record's time stamps: ISO 8601, local time with its offset.
+    static QString Now();
     // Returns the handler it replaces. Without one, messages go to the log.
     static MessageHandler SetMessageHandler(MessageHandler handler);
 
@@ -88,6 +90,10 @@ public:
     // kind "log" for a fault log read, "report" for a report the controller sent.
     QString AddFaults(const QString& kind, const std::vector<FaultEntry>& entries);
     QString AddShaftData(const QString& board, const QString& data);
+    // Gives an unidentified visit its lift (the record window's choice).
+    void AssignLift(const QString& visit, const QString& elevatorId);
+    // A ride kept for the visit, in the ride recorder's CSV.
+    QString AddRideRecording(const QString& csv);
 
     // Whether a fault log was read in the current visit.
     bool FaultLogReadThisVisit() const;
