@@ -62,6 +62,7 @@ const std::vector<QStringList> kMigrations = {
         "CREATE TABLE lift_assignments (id TEXT PRIMARY KEY, visit TEXT NOT NULL, at TEXT NOT NULL, "
         "elevator_id TEXT NOT NULL)",
         "CREATE TABLE ride_recordings (id TEXT PRIMARY KEY, visit TEXT, taken TEXT NOT NULL, csv TEXT NOT NULL)",
+        "ALTER TABLE snapshots ADD COLUMN parameters INTEGER",
         "CREATE INDEX identities_visit ON identities (visit)",
         "CREATE INDEX fault_logs_visit ON fault_logs (visit)",
         "DROP VIEW record_visits",
@@ -92,8 +93,8 @@ CServiceRecord& CServiceRecord::Instance()
     return *record;
 }
 
-CServiceRecord::CServiceRecord(QString path, bool readOnly)
-    : m_path(std::move(path)), m_connection("record-" + NewId()), m_readOnly(readOnly)
+CServiceRecord::CServiceRecord(QString path, bool readOnly, int schemaVersion)
+    : m_path(std::move(path)), m_connection("record-" + NewId()), m_readOnly(readOnly), m_schemaVersion(schemaVersion)
 {
 }
 
@@ -200,7 +201,7 @@ bool CServiceRecord::OpenFile()
     }
     const int version = probe.value(0).toInt();
     probe.finish();
-    if (version > kSchemaVersion) {
+    if (version > m_schemaVersion) {
         m_readOnly = true;
         Fail(QString("该记录由较新版本的 velor 写入（版本 %1），只能读取").arg(version));
         return true;
@@ -224,7 +225,7 @@ bool CServiceRecord::Migrate()
     query.exec("PRAGMA user_version");
     int version = query.next() ? query.value(0).toInt() : 0;
     query.finish();
-    for (; version < kSchemaVersion; ++version) {
+    for (; version < m_schemaVersion; ++version) {
         for (const QString& sql : kMigrations[version]) {
             if (!query.exec(sql)) {
                 Fail(query.lastError().text());
@@ -284,13 +285,22 @@ void CServiceRecord::EndVisit()
     if (m_visit.isEmpty())
         return;
     NewEvent("visit_ends", {"visit", "ended"}, {m_visit, Now()});
-    m_visit.clear();
+    m_lastVisit = std::exchange(m_visit, {});
+}
+
+// What happens between visits (a read the lost line cut, ended after the
+// visit was) belongs to the visit before; with none yet, a visit starts.
+QString CServiceRecord::EventVisit()
+{
+    if (!m_visit.isEmpty())
+        return m_visit;
+    return m_lastVisit.isEmpty() ? StartVisit() : m_lastVisit;
 }
 
 void CServiceRecord::SetIdentity(const Identity& identity)
 {
     NewEvent("identities", {"visit", "at", "elevator_id", "program_name", "phone", "run_count", "clock"},
-             {m_visit, Now(), identity.elevatorId, identity.programName, identity.phone,
+             {EventVisit(), Now(), identity.elevatorId, identity.programName, identity.phone,
               identity.runCount ? QVariant(*identity.runCount) : QVariant(), identity.clock});
 }
 
@@ -316,11 +326,12 @@ QString CServiceRecord::AddInTransaction(const std::function<bool(const QString&
     return id;
 }
 
-QString CServiceRecord::AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete)
+QString CServiceRecord::AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete,
+                                    int parameters)
 {
     return AddInTransaction([&](const QString& id) {
-        bool ok = Exec("INSERT INTO snapshots (id, visit, taken, board, complete) VALUES (?, ?, ?, ?, ?)",
-                       {id, m_visit, Now(), board, complete ? 1 : 0});
+        bool ok = Exec("INSERT INTO snapshots (id, visit, taken, board, complete, parameters) VALUES (?, ?, ?, ?, ?, ?)",
+                       {id, EventVisit(), Now(), board, complete ? 1 : 0, parameters});
         for (auto record = values.begin(); ok && record != values.end(); ++record)
             ok = Exec("INSERT OR REPLACE INTO snapshot_values (snapshot, parameter, value) VALUES (?, ?, ?)",
                       {id, record->number, record->value});
@@ -332,7 +343,7 @@ QString CServiceRecord::AddWriteIntent(const QString& board, const QString& what
                                        const QString& oldValue, const QString& newValue)
 {
     return NewEvent("write_intents", {"visit", "at", "board", "what", "parameter", "old_value", "new_value"},
-                    {m_visit, Now(), board, what, parameter ? QVariant(*parameter) : QVariant(),
+                    {EventVisit(), Now(), board, what, parameter ? QVariant(*parameter) : QVariant(),
                      oldValue.isNull() ? QVariant() : QVariant(oldValue),
                      newValue.isNull() ? QVariant() : QVariant(newValue)});
 }
@@ -348,7 +359,7 @@ void CServiceRecord::AddWriteOutcome(const QString& intent, Outcome outcome)
 QString CServiceRecord::AddFaults(const QString& kind, const std::vector<FaultEntry>& entries)
 {
     return AddInTransaction([&](const QString& id) {
-        bool ok = Exec("INSERT INTO fault_logs (id, visit, taken, kind) VALUES (?, ?, ?, ?)", {id, m_visit, Now(), kind});
+        bool ok = Exec("INSERT INTO fault_logs (id, visit, taken, kind) VALUES (?, ?, ?, ?)", {id, EventVisit(), Now(), kind});
         for (auto entry = entries.begin(); ok && entry != entries.end(); ++entry)
             ok = Exec("INSERT OR REPLACE INTO fault_entries (log, position, code, text, floor, time) "
                       "VALUES (?, ?, ?, ?, ?, ?)",
@@ -364,12 +375,12 @@ void CServiceRecord::AssignLift(const QString& visit, const QString& elevatorId)
 
 QString CServiceRecord::AddRideRecording(const QString& csv)
 {
-    return NewEvent("ride_recordings", {"visit", "taken", "csv"}, {m_visit, Now(), csv});
+    return NewEvent("ride_recordings", {"visit", "taken", "csv"}, {EventVisit(), Now(), csv});
 }
 
 QString CServiceRecord::AddShaftData(const QString& board, const QString& data)
 {
-    return NewEvent("shaft_data", {"visit", "taken", "board", "data"}, {m_visit, Now(), board, data});
+    return NewEvent("shaft_data", {"visit", "taken", "board", "data"}, {EventVisit(), Now(), board, data});
 }
 
 bool CServiceRecord::FaultLogReadThisVisit() const
@@ -382,24 +393,32 @@ bool CServiceRecord::FaultLogReadThisVisit() const
     return query.exec() && query.next();
 }
 
-bool CServiceRecord::SnapshotValues(const QString& snapshot, std::vector<ParamRecord>& values)
+std::optional<CServiceRecord::Snapshot> CServiceRecord::LoadSnapshot(const QString& snapshot)
 {
-    values.clear();
     if (!Open())
-        return false;
+        return std::nullopt;
+    QSqlQuery header(Database());
+    header.prepare("SELECT board, taken, COALESCE(parameters, 0), complete FROM snapshots WHERE id = ?");
+    header.addBindValue(snapshot);
+    if (!header.exec() || !header.next())
+        return std::nullopt;
+    Snapshot found{header.value(0).toString(), header.value(1).toString(), header.value(2).toInt(),
+                   header.value(3).toBool(), {}};
     QSqlQuery query(Database());
     query.prepare("SELECT parameter, value FROM snapshot_values WHERE snapshot = ? ORDER BY parameter");
     query.addBindValue(snapshot);
     if (!query.exec())
-        return false;
+        return std::nullopt;
     while (query.next())
-        values.push_back({query.value(0).toInt(), query.value(1).toInt()});
-    if (!values.empty())
-        return true;
-    QSqlQuery exists(Database());
-    exists.prepare("SELECT 1 FROM snapshots WHERE id = ?");
-    exists.addBindValue(snapshot);
-    return exists.exec() && exists.next();
+        found.values.push_back({query.value(0).toInt(), query.value(1).toInt()});
+    return found;
+}
+
+bool CServiceRecord::SnapshotValues(const QString& snapshot, std::vector<ParamRecord>& values)
+{
+    const std::optional<Snapshot> found = LoadSnapshot(snapshot);
+    values = found ? found->values : std::vector<ParamRecord>{};
+    return found.has_value();
 }
 
 QString CServiceRecord::Check()

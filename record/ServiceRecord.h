@@ -53,8 +53,9 @@ public:
 
     // The record of the user's data folder; opened on first use.
     static CServiceRecord& Instance();
-    // A record at path (tests, velor-record). readOnly never writes or migrates.
-    explicit CServiceRecord(QString path, bool readOnly = false);
+    // A record at path (tests, velor-record). readOnly never writes or
+    // migrates; schemaVersion below the present one makes an older record.
+    explicit CServiceRecord(QString path, bool readOnly = false, int schemaVersion = kSchemaVersion);
     ~CServiceRecord();
     CServiceRecord(const CServiceRecord&) = delete;
     CServiceRecord& operator=(const CServiceRecord&) = delete;
@@ -79,8 +80,9 @@ public:
     QString CurrentVisit() const { return m_visit; }
     void SetIdentity(const Identity& identity);
 
-    // board "lift" or "door"; complete false for a read that stopped part-way.
-    QString AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete);
+    // board "lift" or "door"; complete false for a read that stopped part-way;
+    // parameters: how many the controller has (its generation).
+    QString AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete, int parameters);
     // what: parameter, lockout, ic-card, elevator-id, phone, clock,
     // run-count-reset, parameter-reset, fault-log-reset, self-learning.
     // Returns the intent's id, empty when it could not be recorded.
@@ -97,12 +99,22 @@ public:
 
     // Whether a fault log was read in the current visit.
     bool FaultLogReadThisVisit() const;
+    struct Snapshot
+    {
+        QString board;
+        QString taken;
+        int parameters = 0; // how many the controller had; 0 when not known
+        bool complete = false;
+        std::vector<ParamRecord> values; // in parameter order
+    };
+    std::optional<Snapshot> LoadSnapshot(const QString& snapshot);
     // The values of a snapshot, in parameter order; false when there is none.
     bool SnapshotValues(const QString& snapshot, std::vector<ParamRecord>& values);
     // "ok" or what the integrity check found.
     QString Check();
 
 private:
+    QString EventVisit();
     bool OpenFile();
     bool Migrate();
     bool Exec(const QString& sql, const std::vector<QVariant>& values = {});
@@ -113,7 +125,9 @@ private:
     QString m_path;
     QString m_connection;
     QString m_visit;
+    QString m_lastVisit; // the visit that ended last
     bool m_readOnly = false;
+    int m_schemaVersion = kSchemaVersion;
     bool m_open = false;
     bool m_recording = true;
     bool m_reported = false;

@@ -137,8 +137,8 @@ TEST(ServiceRecordTest, CommandLine)
         CServiceRecord record(rig.Path());
         record.StartVisit();
         record.SetIdentity({.programName = "P1", .elevatorId = "E7"});
-        snapshot = record.AddSnapshot("lift", {{1, 10}, {2, 20}}, true);
-        other = record.AddSnapshot("lift", {{1, 10}, {2, 21}}, false);
+        snapshot = record.AddSnapshot("lift", {{1, 10}, {2, 20}}, true, 173);
+        other = record.AddSnapshot("lift", {{1, 10}, {2, 21}}, false, 173);
         record.AddWriteOutcome(record.AddWriteIntent("lift", "parameter", 2, "20", "21"),
                                CServiceRecord::Outcome::Acknowledged);
         record.EndVisit();
@@ -168,4 +168,36 @@ TEST(ServiceRecordTest, CommandLine)
     QFile saved(file);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), CParamFile::Encode({{1, 10}, {2, 20}}));
+}
+
+// A record of the first schema opens migrated: what it held reads through the
+// views, a visit with only an assigned lift shows under it, and new events of
+// the present schema go in beside the old ones.
+TEST(ServiceRecordTest, RecordOfTheFirstSchemaIsMigratedWithEverythingKept)
+{
+    RecordRig rig;
+    QString visit, snapshot;
+    {
+        CServiceRecord first(rig.Path(), false, 1);
+        visit = first.StartVisit();
+        first.AddWriteOutcome(first.AddWriteIntent("lift", "parameter", 7, "1", "2"), CServiceRecord::Outcome::Refused);
+        QSqlQuery insert(first.Database());
+        ASSERT_TRUE(insert.exec(QString("INSERT INTO snapshots (id, visit, taken, board, complete) "
+                                        "VALUES ('s1', '%1', '2026-01-01T10:00:00.000+08:00', 'door', 1)").arg(visit)));
+        ASSERT_TRUE(insert.exec("INSERT INTO snapshot_values VALUES ('s1', 0, 5)"));
+        EXPECT_EQ(Scalar(first, "PRAGMA user_version"), "1");
+    }
+    CServiceRecord record(rig.Path());
+    record.AssignLift(visit, "E9");
+    snapshot = record.AddSnapshot("lift", {{0, 1}}, false, 114);
+    EXPECT_EQ(Scalar(record, "PRAGMA user_version"), QString::number(CServiceRecord::kSchemaVersion));
+    EXPECT_EQ(Scalar(record, QString("SELECT elevator_id FROM record_visits WHERE visit = '%1'").arg(visit)), "E9");
+    EXPECT_EQ(Scalar(record, "SELECT outcome FROM record_writes WHERE parameter = 7"), "refused");
+    EXPECT_EQ(Scalar(record, "SELECT count(*) FROM record_parameters"), "2");
+    const std::optional<CServiceRecord::Snapshot> old = record.LoadSnapshot("s1");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->parameters, 0); // not known for snapshots taken before
+    ASSERT_TRUE(record.LoadSnapshot(snapshot));
+    EXPECT_EQ(record.LoadSnapshot(snapshot)->parameters, 114);
+    EXPECT_TRUE(rig.messages.isEmpty()) << rig.messages.join('\n').toStdString();
 }
