@@ -68,10 +68,11 @@ CRecordWindow::CRecordWindow(QWidget* parent)
     splitter->addWidget(m_visits);
     splitter->addWidget(BuildVisitTabs());
     splitter->setStretchFactor(2, 1);
+    splitter->setSizes({410, 250, 540});
     layout->addWidget(splitter, 1);
     connect(m_lifts->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CRecordWindow::OnLiftChosen);
     connect(m_visits->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CRecordWindow::OnVisitChosen);
-    resize(1100, 620);
+    resize(1200, 640);
 }
 
 QTableView* CRecordWindow::AddTable(QSqlQueryModel* model, const QStringList& headers)
@@ -142,7 +143,7 @@ QWidget* CRecordWindow::BuildVisitTabs()
 
     m_writes = AddTable(&m_writeModel, {"时间", "板", "类别", "参数", "原值", "新值", "结果"});
     m_tabs->addTab(m_writes, "写入");
-    m_faults = AddTable(&m_faultModel, {"读取时间", "来源", "序号", "故障码", "说明", "楼层", "故障时间"});
+    m_faults = AddTable(&m_faultModel, {"读取时间", "来源", "序号", "故障码", "楼层", "故障时间", "说明"});
     m_tabs->addTab(m_faults, "故障");
     m_shaft = new QPlainTextEdit(m_tabs);
     m_shaft->setReadOnly(true);
@@ -181,6 +182,7 @@ void CRecordWindow::SetQuery(QSqlQueryModel& model, const QString& sql, const QV
             model.setHeaderData(column, Qt::Horizontal, headers[column]);
             view->setColumnHidden(column, headers[column].isEmpty());
         }
+        view->resizeColumnsToContents();
     }
 }
 
@@ -212,7 +214,7 @@ void CRecordWindow::OnLiftChosen()
     const int row = m_lifts->currentIndex().isValid() ? m_lifts->currentIndex().row() : 0;
     const QString lift = m_liftModel.index(row, 0).data().toString();
     SetQuery(m_visitModel,
-             QString("SELECT visit, %1, %2, program_name FROM record_visits WHERE COALESCE(elevator_id, '') = ? "
+             QString("SELECT visit, %1, %2 FROM record_visits WHERE COALESCE(elevator_id, '') = ? "
                      "ORDER BY started DESC")
                  .arg(ShownTime("started"), ShownTime("ended")),
              {lift});
@@ -243,7 +245,7 @@ void CRecordWindow::OnVisitChosen()
              {visit});
     SetQuery(m_faultModel,
              QString("SELECT %1, CASE l.kind WHEN 'log' THEN '故障记录' WHEN 'partial-log' THEN '故障记录（未读完）' "
-                     "ELSE '故障报告' END, f.position, f.code, COALESCE(f.text, '（无故障记录）'), f.floor, f.time "
+                     "ELSE '故障报告' END, f.position, f.code, f.floor, f.time, COALESCE(f.text, '（无故障记录）') "
                      "FROM fault_logs l LEFT JOIN fault_entries f ON f.log = l.id WHERE l.visit = ? "
                      "ORDER BY l.taken, f.position")
                  .arg(ShownTime("l.taken")),
