@@ -371,19 +371,8 @@ void CRecordWindow::CompareTwoSnapshots()
 
 void CRecordWindow::CompareSnapshotWithFile()
 {
-    const std::optional<KeptParameters> base = SnapshotAt(SelectedSnapshotRow());
-    if (!base)
-        return;
-    const QString path = ChooseParamFile(this, false, "参数文件");
-    if (path.isEmpty())
-        return;
-    ParamFileContents contents;
-    QString error;
-    if (!CParamFile::Load(path, contents, error)) {
-        VelorMessageBox(error, MB_ICONERROR);
-        return;
-    }
-    ShowOfflineComparison(*base, {QFileInfo(path).fileName(), base->catalogue, contents.records, {}}, this);
+    if (const std::optional<KeptParameters> base = SnapshotAt(SelectedSnapshotRow()))
+        CompareWithChosenFile(*base, "参数文件", this);
 }
 
 // Byte for byte the file the parameter page saves from the same values.

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/OfflineComparison.h"
 
+#include "ui/MessageBox.h"
 #include "params/ParamComparison.h"
+#include "params/ParamFileDialog.h"
 #include "params/ParamReviewDlg.h"
 #include "params/ParamSet.h"
+
+#include <QFileInfo>
 
 std::optional<CParamCatalogue> CatalogueOfFile(const ParamFileContents& contents, QString& why)
 {
@@ -23,4 +27,18 @@ void ShowOfflineComparison(const KeptParameters& base, const KeptParameters& oth
     CParamReviewDlg review(comparison, set, base.readAt, base.name + " ↔ " + other.name,
                            CParamReviewDlg::Mode::Offline, parent);
     review.exec();
+}
+
+void CompareWithChosenFile(const KeptParameters& base, const QString& fileBaseName, QWidget* parent)
+{
+    const QString path = ChooseParamFile(parent, false, fileBaseName);
+    if (path.isEmpty())
+        return;
+    ParamFileContents contents;
+    QString error;
+    if (!CParamFile::Load(path, contents, error)) {
+        VelorMessageBox(error, MB_ICONERROR);
+        return;
+    }
+    ShowOfflineComparison(base, {QFileInfo(path).fileName(), base.catalogue, contents.records, {}}, parent);
 }

@@ -28,3 +28,5 @@ std::optional<CParamCatalogue> CatalogueOfFile(const ParamFileContents& contents
 
 // Shows what other changes against base in the review dialog, read-only.
 void ShowOfflineComparison(const KeptParameters& base, const KeptParameters& other, QWidget* parent);
+// Asks for a parameter file (fileBaseName: the dialog's filter) and compares it with base.
+void CompareWithChosenFile(const KeptParameters& base, const QString& fileBaseName, QWidget* parent);

@@ -182,16 +182,7 @@ void CParamFileEditor::OnSaveAs()
 
 void CParamFileEditor::OnCompare()
 {
-    const QString path = ChooseParamFile(this, false, FileBaseName(m_kept.catalogue));
-    if (path.isEmpty())
-        return;
-    ParamFileContents contents;
-    QString error;
-    if (!CParamFile::Load(path, contents, error)) {
-        VelorMessageBox(error, MB_ICONERROR);
-        return;
-    }
-    ShowOfflineComparison(m_kept, {QFileInfo(path).fileName(), m_kept.catalogue, contents.records, {}}, this);
+    CompareWithChosenFile(m_kept, FileBaseName(m_kept.catalogue), this);
 }
 
 void CParamFileEditor::ShowTitle()
