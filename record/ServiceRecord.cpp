@@ -20,6 +20,11 @@ CServiceRecord::MessageHandler& Handler()
 }
 
 
+QString NotOurs(int version)
+{
+    return QString("该文件不是 velor 的维护记录（版本 %1），未作改动").arg(version);
+}
+
 QString NewId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
 
 // Each step takes the schema from its index to the next version.
@@ -201,6 +206,11 @@ bool CServiceRecord::OpenFile()
     }
     const int version = probe.value(0).toInt();
     probe.finish();
+    if (version < 0) {
+        db.close();
+        Fail(NotOurs(version));
+        return false;
+    }
     if (version > m_schemaVersion) {
         m_readOnly = true;
         Fail(QString("该记录由较新版本的 velor 写入（版本 %1），只能读取").arg(version));
@@ -225,6 +235,11 @@ bool CServiceRecord::Migrate()
     query.exec("PRAGMA user_version");
     int version = query.next() ? query.value(0).toInt() : 0;
     query.finish();
+    if (version < 0) { // changed by another process since it was opened
+        Exec("ROLLBACK");
+        Fail(NotOurs(version));
+        return false;
+    }
     for (; version < m_schemaVersion; ++version) {
         for (const QString& sql : kMigrations[version]) {
             if (!query.exec(sql)) {

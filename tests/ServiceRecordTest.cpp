@@ -87,19 +87,21 @@ TEST(ServiceRecordTest, EventsSurviveKillAndSharing)
 // cannot be made: one message naming the file, and nothing is overwritten.
 TEST(ServiceRecordTest, UnusableFilesGiveOneMessage)
 {
-    struct Case { const char* name; QByteArray contents; bool newer; bool recording; };
+    // version: the schema version a record of velor's is set to; 0 for a damaged file.
+    struct Case { const char* name; QByteArray contents; int version; bool recording; };
     const Case cases[] = {
-        {"damaged", QByteArray(4096, 'x'), false, true},
-        {"newer", {}, true, false},
+        {"damaged", QByteArray(4096, 'x'), 0, true},
+        {"newer", {}, 99, false},
+        {"no version of ours", {}, -3, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordRig rig;
         QDir().mkpath(rig.dir.path() + "/velor");
-        if (c.newer) {
+        if (c.version) {
             CServiceRecord first(rig.Path());
             first.StartVisit();
-            QSqlQuery(first.Database()).exec("PRAGMA user_version = 99");
+            QSqlQuery(first.Database()).exec(QString("PRAGMA user_version = %1").arg(c.version));
         } else {
             QFile file(rig.Path());
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -111,7 +113,7 @@ TEST(ServiceRecordTest, UnusableFilesGiveOneMessage)
         EXPECT_EQ(rig.messages.size(), 1);
         EXPECT_TRUE(rig.messages.value(0).contains(rig.Path()));
         EXPECT_EQ(record.IsRecording() && !record.IsReadOnly(), c.recording);
-        if (!c.newer) {
+        if (!c.version) {
             const QStringList kept = QDir(rig.dir.path() + "/velor").entryList({"record.sqlite.damaged-*"});
             ASSERT_EQ(kept.size(), 1);
             QFile file(rig.dir.path() + "/velor/" + kept.first());
