@@ -683,11 +683,24 @@ bool CRideWindow::SaveTo(const QString& path, bool all)
     return false;
 }
 
+// A saved recording opens in a window of its own, beside the live one (or
+// instead of the file this window shows).
 void CRideWindow::OnOpen()
 {
     const QString path = ChooseParamFile(this, false, "运行曲线", "csv");
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    if (m_showingFile) {
         Open(path);
+        return;
+    }
+    auto* beside = new CRideWindow(parentWidget());
+    beside->setAttribute(Qt::WA_DeleteOnClose);
+    if (!beside->Open(path)) {
+        delete beside;
+        return;
+    }
+    beside->show();
 }
 
 bool CRideWindow::Open(const QString& path)
