@@ -170,9 +170,11 @@ void CRideWindow::BuildChart()
     m_timeAxis = new QDateTimeAxis;
     m_timeAxis->setFormat("HH:mm:ss");
     m_timeAxis->setTickCount(7);
-    m_speedAxis = new QValueAxis;
+    // Labels and grid lines only where the curve is: the lanes below it have
+    // labels of their own on the right.
+    m_speedAxis = new QCategoryAxis;
     m_speedAxis->setTitleText("速度 m/s");
-    m_speedAxis->setLabelFormat("%.2f");
+    m_speedAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_laneAxis = new QCategoryAxis;
     m_laneAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
@@ -333,8 +335,15 @@ void CRideWindow::DrawSpeed(size_t first, size_t last)
             peak = std::max(peak, std::abs(points[i].speedMps));
     const double top = std::ceil(peak * 1.1 * 2) / 2;
     // The curve takes the upper half: the lanes lie under its negative side.
-    m_speedAxis->setRange(-3 * top, top);
-    m_speedAxis->setTickCount(9);
+    if (top != m_speedTop) {
+        m_speedTop = top;
+        for (const QString& label : m_speedAxis->categoriesLabels())
+            m_speedAxis->remove(label);
+        m_speedAxis->setStartValue(-3 * top);
+        for (int step = -2; step <= 2; ++step)
+            m_speedAxis->append(QString::number(step * top / 2, 'f', 2), step * top / 2);
+        m_speedAxis->setRange(-3 * top, top);
+    }
 
     Channel& speed = *m_channels[0];
     speed.Begin();

@@ -22,7 +22,6 @@ class QLineSeries;
 class QPushButton;
 class QScatterSeries;
 class QTableWidget;
-class QValueAxis;
 class QXYSeries;
 
 // The ride recorder "运行曲线": the car's speed, floor, logic lanes, operating
@@ -110,7 +109,8 @@ private:
     QChart* m_chart;
     QChartView* m_view;
     QDateTimeAxis* m_timeAxis;
-    QValueAxis* m_speedAxis;
+    QCategoryAxis* m_speedAxis;
+    double m_speedTop = 0; // the speed axis's labels are for this top speed
     QCategoryAxis* m_laneAxis;
     std::vector<Channel*> m_channels; // speed, floor, the lanes
     std::vector<QXYSeries*> m_modeBands;
