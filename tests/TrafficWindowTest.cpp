@@ -5,6 +5,7 @@
 #include "app/RideWindow.h"
 #include "app/RecordWindow.h"
 #include "app/TrafficWindow.h"
+#include "record/ServiceRecord.h"
 #include "link/Exchange.h"
 #include "link/FrameText.h"
 #include "link/LineTap.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QSqlQuery>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -252,6 +254,15 @@ TEST_F(TrafficOnTheLine, OpensByShortcutAndFromTheTabBarsContextMenu)
     QTest::keyClick(&dialog, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_NE(dialog.RideWindow(), nullptr);
     EXPECT_TRUE(dialog.RideWindow()->isVisible());
+    // A ride kept goes into the visit's record.
+    for (QPushButton* button : dialog.RideWindow()->findChildren<QPushButton*>())
+        if (button->text() == "保留到维护记录")
+            button->click();
+    EXPECT_EQ(boxes.Texts(), QStringList{"运行曲线已保留到本次维护的记录中。"});
+    QSqlQuery kept(CServiceRecord::Instance().Database());
+    kept.prepare("SELECT count(*) FROM ride_recordings WHERE visit = ?");
+    kept.addBindValue(CServiceRecord::Instance().CurrentVisit());
+    EXPECT_TRUE(kept.exec() && kept.next() && kept.value(0).toInt() == 1);
     dialog.RideWindow()->close();
     QTest::keyClick(&dialog, Qt::Key_H, Qt::ControlModifier);
     ASSERT_NE(dialog.RecordWindow(), nullptr);
