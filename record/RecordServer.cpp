@@ -248,7 +248,8 @@ bool CRecordServer::Setup(const QString& conninfo, QString& report)
     }
     const auto fail = [&](Failure why, const QString& cause) {
         report = Describe(why, cause);
-        server.rollback();
+        if (server.isOpen())
+            server.rollback();
         server = QSqlDatabase();
         Disconnect(name);
         return false;

@@ -289,8 +289,10 @@ bool CRecordSync::Push(int& count)
         return true;
     if (!m_server.transaction())
         return Fail(CRecordServer::Classify(ErrorText(m_server.lastError())), ErrorText(m_server.lastError()));
+    // A connection the server dropped has nothing to roll back: the server did.
     const auto abandon = [&] {
-        m_server.rollback();
+        if (m_server.isOpen())
+            m_server.rollback();
         return false;
     };
     for (const RecordTable& table : RecordTables()) {
