@@ -4,6 +4,7 @@
 #include "record/RecordTable.h"
 #include "record/ServiceRecord.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -102,6 +103,11 @@ QSqlDatabase CRecordServer::Connect(const QString& conninfo, const QString& name
         failure = Failure::NotConfigured;
         return {};
     }
+    static const QRegularExpression password("(^|\\s)password\\s*=");
+    if (conninfo.contains(password)) {
+        failure = Failure::PasswordGiven;
+        return {};
+    }
     if (!QSqlDatabase::isDriverAvailable("QPSQL")) {
         failure = Failure::Local;
         detail = "Qt 的 PostgreSQL 驱动（libqt6sql6-psql）没有安装";
@@ -152,6 +158,7 @@ QString CRecordServer::Describe(Failure failure, const QString& detail)
     switch (failure) {
     case Failure::None: return detail;
     case Failure::NotConfigured: return "没有设置记录服务器（recordserver），本机的维护记录单独使用";
+    case Failure::PasswordGiven: return "连接串里不能写口令：口令放在 ~/.pgpass（权限 0600）或 PGPASSWORD 里";
     case Failure::Network: text = "连不上记录服务器（没有网络或服务器没有运行）"; break;
     case Failure::Login: text = "记录服务器拒绝登录（用户名、口令或权限不对）"; break;
     case Failure::NotSetUp: text = "记录服务器尚未设置，请管理员运行 velor-record server-setup"; break;

@@ -17,13 +17,14 @@
 class CRecordServer
 {
 public:
-    enum class Failure { None, NotConfigured, Network, Login, NotSetUp, NewerSchema, Local, Server };
+    enum class Failure { None, NotConfigured, PasswordGiven, Network, Login, NotSetUp, NewerSchema, Local, Server };
 
     static constexpr const char* kTechnicianRole = "velor_technician";
     static constexpr const char* kAdminRole = "velor_admin";
 
     // Opens a connection registered as `name` for the calling thread. On
-    // failure, failure and detail say why and the connection is removed.
+    // failure, failure and detail say why and the connection is removed. A
+    // connection string that holds a password is refused: it belongs to libpq.
     static QSqlDatabase Connect(const QString& conninfo, const QString& name, Failure& failure, QString& detail);
     static void Disconnect(const QString& name);
     // What a message says about the failure: the network, the login or the

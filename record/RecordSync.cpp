@@ -5,6 +5,7 @@
 #include "record/ServiceRecord.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlError>
@@ -335,6 +336,8 @@ bool CRecordSync::Pull(const QStringList& lifts, std::vector<Pulled>& pulled)
             liftValues.push_back(Json(lifts));
         }
     QStringList visits;
+    if (sources.isEmpty())
+        return true;
     if (!ServerStrings(sources.join(" UNION "), liftValues, visits))
         return false;
     const QString visitSet = Json(visits);

@@ -3,7 +3,7 @@
 
 #include "record/RecordServer.h"
 
-#include <QJsonArray>
+#include <QJsonObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>

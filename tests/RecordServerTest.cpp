@@ -176,7 +176,8 @@ TEST(RecordServerTest, LaptopsShareAnAppendOnlyRecord)
     for (const Unusable& unusable : std::vector<Unusable>{
              {server.ConnInfo("tech09", "wrong"), Failure::Login, "记录服务器拒绝登录"},
              {a + " host=" + server.Folder() + "/nowhere", Failure::Network, "连不上记录服务器"},
-             {"", Failure::NotConfigured, "没有设置记录服务器"}}) {
+             {"", Failure::NotConfigured, "没有设置记录服务器"},
+             {a + " password=pw-tech07", Failure::PasswordGiven, "连接串里不能写口令"}}) {
         const CRecordSync::Result result = CRecordSync(laptopA.Path(), unusable.conninfo).Sync();
         EXPECT_EQ(result.failure, unusable.failure) << qPrintable(result.text);
         EXPECT_TRUE(result.text.startsWith(unusable.text)) << qPrintable(result.text);
