@@ -116,6 +116,10 @@ int main(int argc, char** argv)
     size.next();
     std::printf("server size %.1f MB, %.0f bytes per visit\n", size.value(0).toDouble() / 1e6,
                 size.value(0).toDouble() / visits);
+    size.exec("SELECT relname, pg_total_relation_size(relid) FROM pg_stat_user_tables ORDER BY 2 DESC LIMIT 4");
+    while (size.next())
+        std::printf("  %s: %.0f bytes per visit with its indexes\n", qPrintable(size.value(0).toString()),
+                    size.value(1).toDouble() / visits);
 
     const QString technician = server.ConnInfo("tech01", "pw");
     QTemporaryDir laptop;
