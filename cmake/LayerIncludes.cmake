@@ -5,7 +5,9 @@
 set(rules
   # files (regex on the path)                          may include (regex on the include)
   "^link/"                                             "^link/"
-  "^settings/(SettingsStore|PortSettings)\\."         "^link/|^settings/(SettingsStore|PortSettings)\\."
+  "^settings/(SettingsStore|PortSettings|RecordServerSetting)\\."  "^link/|^settings/(SettingsStore|PortSettings|RecordServerSetting)\\."
+  # velor-record's main reads its settings; the rest of record/ is told them.
+  "^record/main\\.cpp$"                                "^(link|record)/|^settings/(SettingsStore|PortSettings|RecordServerSetting)\\.|^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\.|^res/StringTable\\."
   "^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\."  "^(params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)|res/StringTable)\\."
   "^record/"                                           "^(link|record)/|^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\.|^res/StringTable\\."
   "^res/StringTable\\."                                "^res/StringTable\\."

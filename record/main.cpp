@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velor-record: the service record from the command line. It reads the
-// record's views and never talks to a controller.
+// record's views, brings it together with the company's record server, and
+// never talks to a controller.
 #include "params/ParamFile.h"
+#include "record/ServerCommands.h"
 #include "record/ServiceRecord.h"
+#include "settings/RecordServerSetting.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,7 +25,10 @@ const char kUsage[] =
     "       velor-record changes [VISIT | --last] [--csv]\n"
     "       velor-record snapshot ID [-o FILE.F]\n"
     "       velor-record diff A B        (each a .F file or a snapshot id; exit 0 equal, 1 differ)\n"
-    "       velor-record check\n";
+    "       velor-record check\n"
+    "       velor-record sync            (with the company's record server, registry value recordserver)\n"
+    "       velor-record history LIFT    (fetches the lift's whole history from the server, then lists its visits)\n"
+    "       velor-record server-setup CONNINFO\n";
 
 int Usage()
 {
@@ -111,7 +117,7 @@ int main(int argc, char** argv)
     const bool csv = args.removeAll("--csv") > 0;
     if (args.isEmpty())
         return Usage();
-    const QString command = args.takeFirst();
+    QString command = args.takeFirst();
 
     CServiceRecord record(CServiceRecord::DefaultPath(), true);
     CServiceRecord::SetMessageHandler([](const QString& text) { std::fprintf(stderr, "velor-record: %s\n", qPrintable(text)); });
@@ -124,6 +130,15 @@ int main(int argc, char** argv)
         query.prepare("SELECT elevator_id, program_name, count(*) AS visits, max(started) AS last_visit "
                       "FROM record_visits GROUP BY elevator_id, program_name ORDER BY last_visit DESC");
         return Print(query, csv);
+    }
+    if (command == "sync" && args.isEmpty())
+        return ServerCommands::Sync(CServiceRecord::DefaultPath(), ReadRecordServer());
+    if (command == "server-setup" && args.size() == 1)
+        return ServerCommands::ServerSetup(args.first());
+    if (command == "history" && args.size() == 1) {
+        if (const int status = ServerCommands::History(CServiceRecord::DefaultPath(), ReadRecordServer(), args.first()))
+            return status;
+        command = "visits";
     }
     if (command == "visits" && args.size() <= 1) {
         if (!open())
