@@ -5,7 +5,9 @@
 #include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/PortOpening.h"
+#include "record/RecordSyncJob.h"
 #include "record/ServiceRecord.h"
+#include "settings/RecordServerSetting.h"
 #include "app/StatusLine.h"
 #include "app/RecordWindow.h"
 #include "app/RideWindow.h"
@@ -76,6 +78,7 @@ void CMainDlg::ShowRecordWindow()
 {
     if (!m_record) {
         m_record = new CRecordWindow(this);
+        m_record->SetSync(m_sync, m_syncResult);
         m_record->SetReviewHook([this](const QString& board, const KeptParameters& kept, CParamReviewDlg::Mode mode) {
             ReviewKept(board, kept, mode);
         });
@@ -195,6 +198,20 @@ void CMainDlg::StartRecording()
     CServiceRecord::Instance().StartVisit();
     ShowRecording();
     SetRideKeepHook([this](const CRideTrack& track, qint64 fromMs, qint64 toMs) { KeepRide(track, fromMs, toMs); });
+    const QString server = ReadRecordServer();
+    if (!server.isEmpty()) {
+        m_sync = new CRecordSyncJob(CServiceRecord::Instance().Path(), server, this);
+        connect(m_sync, &CRecordSyncJob::finished, this, [this](const QString& text) { m_syncResult = text; });
+    }
+    StartSync();
+}
+
+// With a company record server the laptop's record is synced at start and
+// after each visit, in the background; the record window shows the result.
+void CMainDlg::StartSync()
+{
+    if (m_sync)
+        m_sync->start();
 }
 
 void CMainDlg::ShowRecording()
@@ -250,9 +267,10 @@ void CMainDlg::OnCommLineChanged(bool up, int /*portNumber*/)
         m_assembler.DropFrame();
     CLineState::SetLineUp(up);
     // The cable may come back on another lift: its return is a new visit.
-    if (!up)
+    if (!up) {
         CServiceRecord::Instance().EndVisit();
-    else if (CServiceRecord::Instance().CurrentVisit().isEmpty())
+        StartSync();
+    } else if (CServiceRecord::Instance().CurrentVisit().isEmpty())
         CServiceRecord::Instance().StartVisit();
     m_statusLine->Refresh();
     for (int i = 0; i < m_tab->TabCount(); ++i)

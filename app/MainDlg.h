@@ -11,6 +11,7 @@
 class CPageTab;
 class CStatusLine;
 class CRideTrack;
+class CRecordSyncJob;
 class CRecordWindow;
 class CRideWindow;
 struct KeptParameters;
@@ -68,6 +69,7 @@ protected:
 
 private:
     void StartRecording();
+    void StartSync();
     void ShowRecording();
     void OnFrameComplete();
     void OnFaultReport();
@@ -85,6 +87,8 @@ private:
     CTrafficWindow* m_traffic = nullptr; // made when first opened
     CRideWindow* m_ride = nullptr;       // made when first opened
     CRecordWindow* m_record = nullptr;   // made when first opened
+    CRecordSyncJob* m_sync = nullptr;    // only with a company record server
+    QString m_syncResult;                // what its last run said
     std::function<void(const CRideTrack&, qint64, qint64)> m_keepRide;
     CFrameAssembler m_assembler;
 };

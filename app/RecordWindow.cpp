@@ -5,6 +5,7 @@
 #include "link/PortChannel.h"
 #include "params/ParamFileDialog.h"
 #include "params/ParamFileEditor.h"
+#include "record/RecordSyncJob.h"
 #include "record/ServiceRecord.h"
 
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -107,6 +109,12 @@ QWidget* CRecordWindow::BuildButtons()
     connect(open, &QPushButton::clicked, this, [this] { CParamFileEditor::OpenFile(this); });
     row->addWidget(open);
     m_assign = button("指定电梯…", &CRecordWindow::AssignLift);
+    m_sync = button("同步", &CRecordWindow::Sync);
+    m_history = button("取电梯历史…", &CRecordWindow::FetchHistory);
+    for (QPushButton* b : {m_sync, m_history}) {
+        b->setEnabled(false);
+        b->setToolTip("未设置公司的记录服务器（设置值 recordserver）");
+    }
     row->addStretch(1);
     return bar;
 }
@@ -161,8 +169,11 @@ void CRecordWindow::ShowState()
 {
     CServiceRecord& record = CServiceRecord::Instance();
     const bool recording = record.Open() && record.IsRecording() && !record.IsReadOnly();
-    m_state->setText(recording ? QString("记录文件：%1").arg(record.Path())
-                               : QString("未记录：记录文件 %1 现在无法写入，本次维护不作记录。").arg(record.Path()));
+    QString text = recording ? QString("记录文件：%1").arg(record.Path())
+                             : QString("未记录：记录文件 %1 现在无法写入，本次维护不作记录。").arg(record.Path());
+    if (!m_syncResult.isEmpty())
+        text += QString("\n与公司记录同步：%1").arg(m_syncResult);
+    m_state->setText(text);
     setWindowTitle(recording ? "维护记录" : "维护记录 — 未记录");
 }
 
@@ -406,4 +417,47 @@ void CRecordWindow::AssignLift()
         return;
     CServiceRecord::Instance().AssignLift(visit, lift);
     Refresh();
+}
+
+void CRecordWindow::SetSync(CRecordSyncJob* sync, const QString& lastResult)
+{
+    m_syncJob = sync;
+    m_syncResult = lastResult;
+    for (QPushButton* b : {m_sync, m_history}) {
+        b->setEnabled(sync != nullptr);
+        b->setToolTip(sync ? QString() : b->toolTip());
+    }
+    if (sync)
+        connect(sync, &CRecordSyncJob::finished, this, &CRecordWindow::ShowSyncResult);
+    ShowState();
+}
+
+void CRecordWindow::ShowSyncResult(const QString& text)
+{
+    m_syncResult = text;
+    Refresh();
+}
+
+// Runs in the background; the result shows above the lists when it is done.
+void CRecordWindow::Sync()
+{
+    if (m_syncJob && m_syncJob->start()) {
+        m_syncResult = "正在同步…";
+        ShowState();
+    }
+}
+
+// One lift's whole history from the company's record, whoever made it.
+void CRecordWindow::FetchHistory()
+{
+    if (!m_syncJob)
+        return;
+    const QString lift = m_liftModel.index(m_lifts->currentIndex().row(), 0).data().toString();
+    bool ok = false;
+    const QString id =
+        QInputDialog::getText(this, "取电梯历史", "电梯ID：", QLineEdit::Normal, lift, &ok).trimmed();
+    if (ok && !id.isEmpty() && m_syncJob->startHistory(id)) {
+        m_syncResult = QString("正在取电梯 %1 的历史…").arg(id);
+        ShowState();
+    }
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class CRecordSyncJob;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -32,6 +33,9 @@ public:
     explicit CRecordWindow(QWidget* parent = nullptr);
 
     void SetReviewHook(ReviewHook review) { m_review = std::move(review); }
+    // The company record's sync (none without a record server); lastResult:
+    // what the last sync said.
+    void SetSync(CRecordSyncJob* sync, const QString& lastResult);
     // Reads the lists again from the record.
     void Refresh();
 
@@ -51,6 +55,8 @@ public:
     void CompareSnapshotWithFile();
     void SaveSnapshot();
     void AssignLift();
+    void Sync();
+    void FetchHistory();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -60,6 +66,7 @@ private:
     QWidget* BuildVisitTabs();
     QTableView* AddTable(QSqlQueryModel* model, const QStringList& headers);
     void ShowState();
+    void ShowSyncResult(const QString& text);
     void OnLiftChosen();
     void OnVisitChosen();
     void ShowIdentity(const QString& visit);
@@ -83,5 +90,9 @@ private:
     QTableView* m_faults;
     QPlainTextEdit* m_shaft;
     QPushButton* m_assign;
+    QPushButton* m_sync;
+    QPushButton* m_history;
+    CRecordSyncJob* m_syncJob = nullptr;
+    QString m_syncResult;
     ReviewHook m_review;
 };

@@ -27,7 +27,7 @@ struct Laptop
         record.StartVisit();
         record.SetIdentity({"P1", lift, "", std::nullopt, ""});
         if (full) {
-            record.AddSnapshot("lift", {{1, 10}, {2, 20}, {3, 30}}, true);
+            record.AddSnapshot("lift", {{1, 10}, {2, 20}, {3, 30}}, true, 173);
             record.AddWriteOutcome(record.AddWriteIntent("lift", "parameter", 2, "20", "21"), CServiceRecord::Outcome::Acknowledged);
             record.AddFaults("log", {{1, 5, "门锁断开", 3, "12:00"}, {2, 7, "超速", 1, "12:05"}});
         }

@@ -70,7 +70,7 @@ void NewVisit(const QString& path, const QString& lift)
     std::vector<ParamRecord> values;
     for (int p = 1; p <= kParameters; ++p)
         values.push_back({p, p});
-    record.AddSnapshot("lift", values, true);
+    record.AddSnapshot("lift", values, true, 173);
     for (int k = 1; k <= 4; ++k)
         record.AddWriteOutcome(record.AddWriteIntent("lift", "parameter", k, "1", "2"), CServiceRecord::Outcome::Acknowledged);
     record.AddFaults("log", {{1, 31, "故障", 1, "12:00"}});
