@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-
 #include <atomic>
 
 namespace {
