@@ -3,6 +3,7 @@
 // record's views and never talks to a controller.
 #include "params/ParamFile.h"
 #include "record/ServiceRecord.h"
+#include "report/ReportCommand.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -22,7 +24,8 @@ const char kUsage[] =
     "       velor-record changes [VISIT | --last] [--csv]\n"
     "       velor-record snapshot ID [-o FILE.F]\n"
     "       velor-record diff A B        (each a .F file or a snapshot id; exit 0 equal, 1 differ)\n"
-    "       velor-record check\n";
+    "       velor-record check\n"
+    "       velor-record report [VISIT | --last] -o FILE.pdf\n";
 
 int Usage()
 {
@@ -106,6 +109,8 @@ int Diff(CServiceRecord& record, const QString& a, const QString& b)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0)
+        return RunReportCommand(argc, argv);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool csv = args.removeAll("--csv") > 0;
