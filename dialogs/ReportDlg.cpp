@@ -55,7 +55,7 @@ CReportDlg::CReportDlg(CServiceRecord& record, QString visit, QWidget* parent)
                                         .arg(data.elevatorId.isEmpty() ? "（编号未读取）" : data.elevatorId,
                                              QDateTime::fromString(data.started, Qt::ISODateWithMs)
                                                  .toString("yyyy-MM-dd HH:mm"))
-                                  : QString("无法读取这次维护。"));
+                                  : "无法读取这次维护：" + (error.isEmpty() ? m_record.Path() : error));
     m_save->setEnabled(readable);
     m_print->setEnabled(readable);
 }

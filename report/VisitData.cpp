@@ -109,17 +109,19 @@ bool LoadBoards(const QSqlDatabase& db, VisitData& data, QString& error)
 bool LoadFaults(const QSqlDatabase& db, VisitData& data, QString& error)
 {
     QSqlQuery logs(db);
-    if (!Select(logs, "SELECT taken FROM fault_logs WHERE visit = ? AND kind = 'log' ORDER BY taken DESC LIMIT 1",
+    if (!Select(logs, "SELECT taken, id FROM fault_logs WHERE visit = ? AND kind = 'log' ORDER BY taken DESC LIMIT 1",
                 data.visit, error))
         return false;
+    QString lastLog;
     if (logs.next()) {
         data.faultLogRead = true;
         data.faultLogTaken = Text(logs, 0);
+        lastLog = Text(logs, 1);
     }
     QSqlQuery query(db);
-    if (!Select(query, "SELECT l.kind, f.taken, f.position, f.code, f.text, f.floor, f.time FROM record_faults f "
-                       "JOIN fault_logs l ON l.visit = f.visit AND l.taken = f.taken WHERE f.visit = ? "
-                       "ORDER BY f.taken, f.position",
+    // The view does not tell a log read from a report sent, nor two of them taken at one instant apart.
+    if (!Select(query, "SELECT l.kind, l.taken, f.position, f.code, f.text, f.floor, f.time, l.id FROM fault_logs l "
+                       "JOIN fault_entries f ON f.log = l.id WHERE l.visit = ? ORDER BY l.taken, f.position",
                 data.visit, error))
         return false;
     while (query.next()) {
@@ -127,7 +129,7 @@ bool LoadFaults(const QSqlDatabase& db, VisitData& data, QString& error)
                                      query.value(5).toInt(), Text(query, 4), Text(query, 6)};
         if (Text(query, 0) == "report")
             data.faultReports.push_back(fault);
-        else if (fault.taken == data.faultLogTaken)
+        else if (Text(query, 7) == lastLog)
             data.faultLog.push_back(fault);
     }
     return true;

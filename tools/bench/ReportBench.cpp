@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -82,5 +84,20 @@ int main(int argc, char** argv)
         std::printf("run %d: %lld ms to read the visit and write the report, %lld bytes\n", run,
                     static_cast<long long>(timer.elapsed()), static_cast<long long>(QFileInfo(path).size()));
     }
+    // The printout's pages, through a printer that writes a PDF.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path + ".printed.pdf");
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                                      QPageLayout::Millimeter));
+    QElapsedTimer timer;
+    timer.start();
+    CServiceReport report;
+    QString error;
+    if (!report.Load(record.Database(), visit, error) || !report.Print(printer, error)) {
+        std::fprintf(stderr, "print: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("printed in %lld ms\n", static_cast<long long>(timer.elapsed()));
     return 0;
 }
