@@ -7,6 +7,7 @@
 #include "app/PortOpening.h"
 #include "record/ServiceRecord.h"
 #include "app/StatusLine.h"
+#include "app/RecordWindow.h"
 #include "app/RideWindow.h"
 #include "app/TrafficWindow.h"
 #include "ui/TemplateLoader.h"
@@ -16,7 +17,10 @@
 #include "link/LineState.h"
 #include "link/LineTap.h"
 #include "link/PortChannel.h"
+#include "pages/RideCsv.h"
 #include "pages/RideLog.h"
+#include "params/LiftParamPage.h"
+#include "params/ParamImport.h"
 #include "res/Resources.h"
 #include "settings/PortSettings.h"
 #include "settings/PortSetupDlg.h"
@@ -65,6 +69,36 @@ CMainDlg::CMainDlg(QWidget* parent)
     setWindowIcon(LoadIconResource(128));
     AddWindowAction("通讯记录(&T)", kTrafficShortcut, &CMainDlg::ShowTrafficWindow);
     AddWindowAction("运行曲线(&R)", kRideShortcut, &CMainDlg::ShowRideWindow);
+    AddWindowAction("维护记录(&H)", kRecordShortcut, &CMainDlg::ShowRecordWindow);
+}
+
+void CMainDlg::ShowRecordWindow()
+{
+    if (!m_record) {
+        m_record = new CRecordWindow(this);
+        m_record->SetReviewHook([this](const QString& board, const KeptParameters& kept, CParamReviewDlg::Mode mode) {
+            ReviewKept(board, kept, mode);
+        });
+    }
+    Present(m_record);
+}
+
+// The page of the board is shown (and reads its list when empty); its review
+// reads the controller's values fresh before anything is written.
+void CMainDlg::ReviewKept(const QString& board, const KeptParameters& kept, CParamReviewDlg::Mode mode)
+{
+    const int index = board == "door" ? CPageTab::kDoorPage : CLiftParamPage::kPageIndex;
+    if (m_tab->TabCount() <= index)
+        return;
+    m_tab->SelectTab(index);
+    if (auto* page = dynamic_cast<CParamListPage*>(m_tab->Page(index)))
+        CParamImport(*page).Review({kept.records, {}, 0}, kept.name, mode);
+}
+
+void CMainDlg::KeepRide(const CRideTrack& track, qint64 fromMs, qint64 toMs)
+{
+    const QString kept = CServiceRecord::Instance().AddRideRecording(QString::fromUtf8(RideCsv::Bytes(track, fromMs, toMs)));
+    VelorMessageBox(kept.isEmpty() ? "运行曲线未能保留到维护记录。" : "运行曲线已保留到本次维护的记录中。");
 }
 
 // A window's entry: a shortcut anywhere in the main window and an item of
@@ -160,6 +194,7 @@ void CMainDlg::StartRecording()
     });
     CServiceRecord::Instance().StartVisit();
     ShowRecording();
+    SetRideKeepHook([this](const CRideTrack& track, qint64 fromMs, qint64 toMs) { KeepRide(track, fromMs, toMs); });
 }
 
 void CMainDlg::ShowRecording()
@@ -214,6 +249,11 @@ void CMainDlg::OnCommLineChanged(bool up, int /*portNumber*/)
     if (!up)
         m_assembler.DropFrame();
     CLineState::SetLineUp(up);
+    // The cable may come back on another lift: its return is a new visit.
+    if (!up)
+        CServiceRecord::Instance().EndVisit();
+    else if (CServiceRecord::Instance().CurrentVisit().isEmpty())
+        CServiceRecord::Instance().StartVisit();
     m_statusLine->Refresh();
     for (int i = 0; i < m_tab->TabCount(); ++i)
         if (CPage* page = m_tab->Page(i))
@@ -243,6 +283,7 @@ void CMainDlg::OnFaultReport()
         return;
     const QString code = QString::fromLatin1(g_reply.Data() + kFaultCodePos, 2);
     g_rideLog.AddFault(code);
+    CServiceRecord::Instance().AddFaults("report", {{0, code.toInt(), "故障码: " + code, 0, CServiceRecord::Now()}});
     VelorMessageBox("故障码: " + code);
     CExchange::Send([] { g_request.BuildCommand(kControllerAddress, 'F', '6'); });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/FrameAssembler.h"
+#include "params/ParamReviewDlg.h"
 
 #include <QDialog>
 
@@ -10,7 +11,9 @@
 class CPageTab;
 class CStatusLine;
 class CRideTrack;
+class CRecordWindow;
 class CRideWindow;
+struct KeptParameters;
 class CTrafficWindow;
 
 // The main dialog "VELOR": opens the port from the stored settings, hosts the
@@ -49,6 +52,11 @@ public:
     // the recorder offers no keeping.
     void SetRideKeepHook(std::function<void(const CRideTrack&, qint64 fromMs, qint64 toMs)> keep);
 
+    // Opens the service record "维护记录" (Ctrl+H, or the tab bar's context menu).
+    void ShowRecordWindow();
+    CRecordWindow* RecordWindow() const { return m_record; }
+    static constexpr QKeyCombination kRecordShortcut{Qt::CTRL | Qt::Key_H};
+
     void reject() override;
 
 protected:
@@ -63,6 +71,9 @@ private:
     void ShowRecording();
     void OnFrameComplete();
     void OnFaultReport();
+    void KeepRide(const CRideTrack& track, qint64 fromMs, qint64 toMs);
+    // A kept set reviewed on its board's parameter page (see CRecordWindow).
+    void ReviewKept(const QString& board, const KeptParameters& kept, CParamReviewDlg::Mode mode);
 
     void AddWindowAction(const QString& text, QKeyCombination keys, void (CMainDlg::*show)());
     static void Present(QWidget* window);
@@ -73,6 +84,7 @@ private:
     QRect m_tabPlace;     // the tab control's place at the designed size
     CTrafficWindow* m_traffic = nullptr; // made when first opened
     CRideWindow* m_ride = nullptr;       // made when first opened
+    CRecordWindow* m_record = nullptr;   // made when first opened
     std::function<void(const CRideTrack&, qint64, qint64)> m_keepRide;
     CFrameAssembler m_assembler;
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/ICDlg.h"
+#include "record/RecordedWrite.h"
 
 #include "ui/DataExchange.h"
 #include "ui/MessageBox.h"
@@ -70,7 +71,10 @@ void CICDlg::OnSendButton()
     {
         const CBusyScope busy;
         CExchange::Sleep(kPauseBeforeSendMs);
-        if (CExchange::Run(CardRequest(m_nCardNo, m_cState))) {
+        CRecordedWrite recorded("lift", "ic-card", m_nCardNo, QString(), m_cState == 'F' ? "有效" : "无效");
+        const bool taken = CExchange::Run(CardRequest(m_nCardNo, m_cState));
+        recorded.Done(taken);
+        if (taken) {
             VelorMessageBox("修改成功");
             return;
         }

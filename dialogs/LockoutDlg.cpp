@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/LockoutDlg.h"
+#include "record/RecordedWrite.h"
 
 #include "ui/DataExchange.h"
 #include "ui/ListView.h"
@@ -72,6 +73,12 @@ std::optional<Segment> RowSegment(const QTreeWidget* list, int row)
     if (!start || !end)
         return std::nullopt;
     return Segment{*start, *end};
+}
+
+// How the service record shows a floor's times.
+QString SegmentText(const Segment& segment)
+{
+    return TimeText(segment.start) + "-" + TimeText(segment.end);
 }
 
 void ShowRowSegment(QTreeWidget* list, int row, const Segment& segment)
@@ -162,6 +169,7 @@ void CLockoutDlg::ShowSegmentReply(int row)
     const Segment segment{{ReplyByte(kSegmentPos), ReplyByte(kSegmentPos + 2)},
                           {ReplyByte(kSegmentPos + 4), ReplyByte(kSegmentPos + 6)}};
     ShowRowSegment(m_list, row, segment);
+    m_segmentsRead[RowText(m_list, row, kFloorColumn).toInt()] = SegmentText(segment);
 }
 
 // Edits the first selected row's times; a row without times starts at 00:00.
@@ -226,7 +234,11 @@ CLockoutDlg::SegmentWrites CLockoutDlg::WriteSegments()
             writes.unsent << floor;
             continue;
         }
-        if (CExchange::Run(SegmentWriteRequest(floor.toInt(nullptr, 10), *segment)))
+        const int floorNo = floor.toInt(nullptr, 10);
+        CRecordedWrite recorded("lift", "lockout", floorNo, m_segmentsRead.value(floorNo), SegmentText(*segment));
+        const bool taken = CExchange::Run(SegmentWriteRequest(floorNo, *segment));
+        recorded.Done(taken);
+        if (taken)
             writes.written << floor;
         else if (operation.Cancelled())
             writes.unsent << floor; // stopped between its tries: not taken, not refused either

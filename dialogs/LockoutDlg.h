@@ -3,6 +3,7 @@
 
 #include "ui/TemplateDialog.h"
 
+#include <QHash>
 #include <QStringList>
 
 class QTreeWidget;
@@ -43,4 +44,6 @@ private:
     SegmentWrites WriteSegments();
     static QString StoppedWritesText(const SegmentWrites& writes);
     void OnListClick();
+
+    QHash<int, QString> m_segmentsRead; // floor → its times as read, for the service record
 };

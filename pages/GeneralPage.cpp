@@ -218,25 +218,54 @@ void CGeneralPage::OnSetFocus()
     const QScopedValueRollback reading(m_reading, true);
     KillTimer1(); // the clock ticks again only after a successful read
     if (ReadIdentity()) {
+        KeepIdentity();
         ReportWritesThatDidNotTake();
         SetTimer1(kClockPeriodMs);
     } else {
-        m_idSent.reset();
-        m_runCountReset = false;
-        m_clockSent.reset();
+        ForgetWritesSent();
         VelorMessageBox("通讯失败,请刷新!");
     }
+}
+
+// What a whole read found is the visit's lift in the service record.
+void CGeneralPage::KeepIdentity()
+{
+    bool counted = false;
+    const long long runCount = m_runCount.toLongLong(&counted);
+    m_identity = {m_programName, m_elevatorId, m_phone, counted ? std::optional(runCount) : std::nullopt, m_clockText};
+    CServiceRecord::Instance().SetIdentity(m_identity);
+}
+
+void CGeneralPage::SettleUnchecked(std::optional<CRecordedWrite>& write)
+{
+    if (write)
+        write->Done(false);
+    write.reset();
+}
+
+void CGeneralPage::ForgetWritesSent()
+{
+    for (std::optional<CRecordedWrite>* write : {&m_idWrite, &m_runCountWrite, &m_clockWrite})
+        SettleUnchecked(*write);
+    m_idSent.reset();
+    m_runCountReset = false;
+    m_clockSent.reset();
 }
 
 void CGeneralPage::ReportWritesThatDidNotTake()
 {
     QStringList failed;
-    if (m_idSent && *m_idSent != m_elevatorId)
-        failed << "电梯ID未生效";
-    if (m_runCountReset && m_runCount != "0")
-        failed << "运行次数复位未生效";
-    if (m_clockSent && !ClockTook(*m_clockSent, m_sinceClockSent.elapsed() / 1000, m_clockText))
-        failed << "时钟设置未生效";
+    const auto check = [&failed](std::optional<CRecordedWrite>& write, bool sent, bool took, const char* text) {
+        if (sent && !took)
+            failed << text;
+        if (write)
+            write->Done(took ? CServiceRecord::Outcome::Acknowledged : CServiceRecord::Outcome::Refused);
+        write.reset();
+    };
+    check(m_idWrite, m_idSent.has_value(), m_idSent && *m_idSent == m_elevatorId, "电梯ID未生效");
+    check(m_runCountWrite, m_runCountReset, m_runCountReset && m_runCount == "0", "运行次数复位未生效");
+    check(m_clockWrite, m_clockSent.has_value(),
+          m_clockSent && ClockTook(*m_clockSent, m_sinceClockSent.elapsed() / 1000, m_clockText), "时钟设置未生效");
     m_idSent.reset();
     m_runCountReset = false;
     m_clockSent.reset();
@@ -308,8 +337,10 @@ void CGeneralPage::OnSetIdButton()
 {
     ReadEditableControls();
     const QByteArray id = EncodeControllerText(m_elevatorId, kLongestId);
-    CExchange::Send(TextRequest('1', id + '\r'));
     m_idSent = DecodeControllerText(id.constData(), static_cast<int>(id.size()));
+    SettleUnchecked(m_idWrite);
+    m_idWrite.emplace("lift", "elevator-id", std::nullopt, m_identity.elevatorId, *m_idSent);
+    CExchange::Send(TextRequest('1', id + '\r'));
     GiveFocus();
 }
 
@@ -319,11 +350,13 @@ void CGeneralPage::OnSetPhoneButton()
 {
     KillTimer1();
     ReadEditableControls();
+    CRecordedWrite recorded("lift", "phone", std::nullopt, m_identity.phone, m_phone);
     const bool changed = CExchange::Run({.build = TextRequest('2', ControllerEntry(m_phone, kLongestPhone)),
                                          .waitMs = 500,
                                          .maxCount = 30,
                                          .test = Acceptance::LettersAck,
                                          .ackPos = 5});
+    recorded.Done(changed);
     VelorMessageBox(changed ? "电话号码修改成功" : "电话号码修改失败");
     GiveFocus();
 }
@@ -332,6 +365,8 @@ void CGeneralPage::OnResetRunCountButton()
 {
     if (!AskFirst("复位将把控制器的运行次数清零。\n确定要复位吗？"))
         return;
+    SettleUnchecked(m_runCountWrite);
+    m_runCountWrite.emplace("lift", "run-count-reset", std::nullopt, m_runCount, "0");
     CExchange::Send([] { g_request.BuildCharArg(kControllerAddress, 'F', 'R', '1'); });
     m_runCountReset = true;
     GiveFocus();
@@ -343,6 +378,7 @@ void CGeneralPage::OnResetRunCountButton()
 void CGeneralPage::OnSetClockButton()
 {
     KillTimer1();
+    SettleUnchecked(m_clockWrite);
     if (CExchange::Run(ClockRequest(Acceptance::ValidFrameLetters)) && g_reply.Carries(kDataPos, 12)) {
         const char* d = g_reply.Data() + kDataPos;
         CClockDlg dialog;
@@ -354,9 +390,13 @@ void CGeneralPage::OnSetClockButton()
         dialog.m_nSecond = DecimalPair(d + 10);
         if (dialog.exec() == QDialog::Accepted) {
             // The laptop's time is the time the request is built, just before it goes out.
-            CExchange::Run({.build = [this, &dialog] {
+            const QString asRead = QString::fromLatin1(d, 12);
+            CExchange::Run({.build = [this, &dialog, asRead] {
                                 dialog.TakeLaptopTime();
                                 m_clockSent = dialog.Digits();
+                                if (!m_clockWrite)
+                                    m_clockWrite.emplace("lift", "clock", std::nullopt, asRead,
+                                                         QString::fromLatin1(*m_clockSent));
                                 TextRequest('9', *m_clockSent)();
                             },
                             .waitMs = 50,

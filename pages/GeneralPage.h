@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ui/Page.h"
+#include "record/RecordedWrite.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -49,6 +50,10 @@ private:
     // Names each write sent without reading its reply that the read just
     // done shows did not take, then forgets them.
     void ReportWritesThatDidNotTake();
+    // The writes the read did not get to check: their outcome is unconfirmed.
+    void ForgetWritesSent();
+    static void SettleUnchecked(std::optional<CRecordedWrite>& write);
+    void KeepIdentity();
     void ReadEditableControls();
     void OnSetIdButton();
     void OnSetPhoneButton();
@@ -68,4 +73,9 @@ private:
     bool m_runCountReset = false;
     std::optional<QByteArray> m_clockSent;
     QElapsedTimer m_sinceClockSent;
+    // The same writes in the service record, told their outcome by that read.
+    std::optional<CRecordedWrite> m_idWrite;
+    std::optional<CRecordedWrite> m_runCountWrite;
+    std::optional<CRecordedWrite> m_clockWrite;
+    CServiceRecord::Identity m_identity; // as the last whole read found it
 };

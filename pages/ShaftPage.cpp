@@ -9,6 +9,7 @@
 #include "link/Exchange.h"
 #include "link/FrameBuffer.h"
 #include "pages/StatusPage.h"
+#include "record/RecordedWrite.h"
 
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -115,6 +116,8 @@ void CShaftPage::OnSetFocus()
     int done = 0;
     int total = 0;
     const ReadResult result = ReadShaftData(done, total);
+    if (done > 0)
+        CServiceRecord::Instance().AddShaftData("lift", RecordText());
     if (result == ReadResult::Failed)
         VelorMessageBox("通讯失败，请刷新!");
     else if (result == ReadResult::Stopped)
@@ -171,8 +174,26 @@ void CShaftPage::OnLearnButton()
 {
     if (!AskFirst("井道自学习将使电梯在井道内自行运行。\n请确认井道内无人、电梯可以运行。确定要开始自学习吗？"))
         return;
-    if (CExchange::Run(LearnRequest()))
+    CRecordedWrite recorded("lift", "self-learning");
+    const bool sent = CExchange::Run(LearnRequest());
+    recorded.Done(sent);
+    if (sent)
         VelorMessageBox("井道自学习发出，若电梯启动，则正在进行自学习");
+}
+
+// The page as shown, one "name<TAB>value" line per floor and switch, for the
+// service record.
+QString CShaftPage::RecordText() const
+{
+    static const char* const kSwitchNames[] = {"平层插板长度平层开关间距之和", "双层上强慢开关位置", "单层上强慢开关位置",
+                                               "双层下强慢开关位置", "单层下强慢开关位置"};
+    static_assert(std::size(kSwitchNames) == std::size(kSwitchFields));
+    QStringList lines;
+    for (int row = 0; row < RowCount(m_list); ++row)
+        lines << QString("楼层 %1\t%2").arg(RowText(m_list, row, FloorColumn), RowText(m_list, row, ValueColumn));
+    for (std::size_t i = 0; i < std::size(kSwitchFields); ++i)
+        lines << QString("%1\t%2").arg(kSwitchNames[i], this->*kSwitchFields[i].member);
+    return lines.join('\n');
 }
 
 void CShaftPage::OnRefreshButton()

@@ -35,6 +35,7 @@ private:
 
     enum class ReadResult { Failed, Stopped, Complete };
     ReadResult ReadShaftData(int& done, int& total);
+    QString RecordText() const;
     void OnLearnButton();
     void OnRefreshButton();
 

@@ -13,6 +13,7 @@
 #include "params/FaultRecord.h"
 #include "params/GenerationProbe.h"
 #include "params/ParamCatalogue.h"
+#include "record/RecordedWrite.h"
 
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -29,6 +30,7 @@ constexpr int kRefreshButtonId = 1003;
 // After the designed four columns, each fault's explanation: the text its
 // click shows in a message box, readable for the whole log at once.
 constexpr int kCodeColumn = 1;
+constexpr int kFloorColumn = 2;
 constexpr int kTimeColumn = 3;
 constexpr int kTextColumn = 4;
 constexpr int kTextColumnWidth = 300;
@@ -99,6 +101,7 @@ void CFaultPage::ReadAndReport(bool continuing)
         return;
     const QScopedValueRollback reading(m_reading, true);
     const ReadResult result = ReadFaultLog(continuing);
+    KeepInRecord(result);
     if (result == ReadResult::Failed || (result == ReadResult::NoAnswer && RowCount(m_list) == 0))
         VelorMessageBox("通讯失败，请刷新!");
     else if (result == ReadResult::Cancelled)
@@ -144,11 +147,24 @@ void CFaultPage::AddRecordRow(int number)
         return;
     const int row = InsertRow(m_list, number, record.number, record.code);
     SetRowText(m_list, row, kCodeColumn, QString::number(record.code));
-    SetRowText(m_list, row, 2, record.floor);
+    SetRowText(m_list, row, kFloorColumn, record.floor);
     SetRowText(m_list, row, kTimeColumn, record.time);
     const QString text = CParamCatalogue::FaultText(m_longFormat, record.code);
     SetRowText(m_list, row, kTextColumn, text);
     m_list->topLevelItem(row)->setToolTip(kTextColumn, text); // the whole of a text the column cuts
+}
+
+// What the log showed goes into the service record; only a whole read counts
+// as the log read in this visit.
+void CFaultPage::KeepInRecord(ReadResult result)
+{
+    if (result == ReadResult::NoAnswer || (result != ReadResult::Complete && RowCount(m_list) == 0))
+        return;
+    std::vector<CServiceRecord::FaultEntry> entries;
+    for (int row = 0; row < RowCount(m_list); ++row)
+        entries.push_back({RowText(m_list, row, 0).toInt(), RowItemData(m_list, row), RowText(m_list, row, kTextColumn),
+                           RowText(m_list, row, kFloorColumn).toInt(), RowText(m_list, row, kTimeColumn)});
+    CServiceRecord::Instance().AddFaults(result == ReadResult::Complete ? "log" : "partial-log", entries);
 }
 
 void CFaultPage::OnListClick()
@@ -161,9 +177,15 @@ void CFaultPage::OnListClick()
 
 void CFaultPage::OnResetButton()
 {
-    if (!AskFirst("复位将清除控制器中的全部故障记录。\n确定要复位吗？"))
+    const QString kept = CServiceRecord::Instance().FaultLogReadThisVisit()
+                             ? "当前的故障记录已保存在维护记录中。"
+                             : "当前的故障记录本次尚未完整读取，未保存在维护记录中；可先选“否”并刷新读取。";
+    if (!AskFirst("复位将清除控制器中的全部故障记录。\n" + kept + "\n确定要复位吗？"))
         return;
-    if (CExchange::Run(ResetRequest()))
+    CRecordedWrite recorded("lift", "fault-log-reset");
+    const bool sent = CExchange::Run(ResetRequest());
+    recorded.Done(sent);
+    if (sent)
         VelorMessageBox("复位电梯故障记录命令发出成功");
     else
         VelorMessageBox("复位电梯故障记录命令发出失败");

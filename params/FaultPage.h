@@ -32,6 +32,7 @@ private:
 
     void ReadAndReport(bool continuing);
     ReadResult ReadFaultLog(bool continuing);
+    void KeepInRecord(ReadResult result);
     void AddRecordRow(int number);
     void OnListClick();
     void OnResetButton();

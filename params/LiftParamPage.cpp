@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/LiftParamPage.h"
+#include "params/ParamEditor.h"
 
 #include "ui/MessageBox.h"
 #include "ui/PageOperation.h"
@@ -33,35 +34,6 @@ constexpr CParamListPage::Layout kLayout{
 constexpr int kCardButtonId = 1037;
 constexpr int kLockoutParameter = 161;
 constexpr int kLockoutWriteWaitMs = 100;
-
-enum class Editor { Lockout, BitMask, TelephoneNote, DisplayCode, Value };
-
-struct EditorRange
-{
-    int first;
-    int last;
-    Editor editor;
-};
-
-// The first range that holds a parameter names its editor; any other
-// parameter takes the value entry dialog.
-constexpr EditorRange kEditorRanges[] = {
-    {kLockoutParameter, kLockoutParameter, Editor::Lockout},
-    {25, 31, Editor::BitMask},
-    {50, 55, Editor::BitMask},
-    {134, 139, Editor::BitMask},
-    {170, 172, Editor::BitMask},
-    {145, 151, Editor::TelephoneNote},
-    {65, 113, Editor::DisplayCode},
-};
-
-Editor EditorOf(int n)
-{
-    for (const EditorRange& range : kEditorRanges)
-        if (n >= range.first && n <= range.last)
-            return range.editor;
-    return Editor::Value;
-}
 
 // A bit mask is read before its dialog opens, 100 ms after the request, and
 // again 100 ms after a reply with other letters, a wrong checksum or one too
@@ -142,19 +114,14 @@ CParamListPage::ReadResult CLiftParamPage::ReadParameters()
     return ReadResult::Complete;
 }
 
-bool CLiftParamPage::IsBitMask(int n) const
-{
-    return EditorOf(n) == Editor::BitMask;
-}
-
 void CLiftParamPage::Edit(int n)
 {
-    switch (EditorOf(n)) {
-    case Editor::Lockout: return EditLockout();
-    case Editor::BitMask: return EditBitMask(n);
-    case Editor::TelephoneNote: VelorMessageBox("请在一般参数中修改电话号码"); return;
-    case Editor::DisplayCode: return EditDisplayCode(n);
-    case Editor::Value: return EditValue(n);
+    switch (EditorOf(Catalogue().GetKind(), n)) {
+    case ParamEditor::Lockout: return EditLockout();
+    case ParamEditor::BitMask: return EditBitMask(n);
+    case ParamEditor::TelephoneNote: VelorMessageBox("请在一般参数中修改电话号码"); return;
+    case ParamEditor::DisplayCode: return EditDisplayCode(n);
+    case ParamEditor::Value: return EditValue(n);
     }
 }
 
@@ -186,8 +153,7 @@ void CLiftParamPage::EditBitMask(int n)
         if (dialog.exec() != QDialog::Accepted)
             return;
         {
-            const QString mask = QString::fromLatin1(dialog.m_szMask);
-            WriteParameter(n, MaskWriteRequest(n, dialog.m_szMask), mask.mid(2, 2).toInt(nullptr, 16) << 8 | mask.left(2).toInt(nullptr, 16));
+            WriteParameter(n, MaskWriteRequest(n, dialog.m_szMask), MaskValue(dialog.m_szMask));
         }
     }
     ReadBack(n);

@@ -23,7 +23,6 @@ protected:
     ReadResult ReadParameters() override;
     void Edit(int n) override;
     CParamCatalogue Catalogue() const override { return CParamCatalogue::ForMainBoard(m_longFormat); }
-    bool IsBitMask(int n) const override;
 
 private:
     void EditLockout();

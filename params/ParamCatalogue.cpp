@@ -47,6 +47,14 @@ CParamCatalogue CParamCatalogue::ForMainBoard(bool longFormat)
     return CParamCatalogue(longFormat ? LongRecordMainBoard : ShortRecordMainBoard);
 }
 
+std::optional<CParamCatalogue> CParamCatalogue::ForCount(int count)
+{
+    for (const Kind kind : {LongRecordMainBoard, ShortRecordMainBoard, DoorMachine})
+        if (LayoutOf(kind).count == count)
+            return CParamCatalogue(kind);
+    return std::nullopt;
+}
+
 int CParamCatalogue::Count() const
 {
     return LayoutOf(m_kind).count;

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Describes one set of F-parameters: how many there are, where their texts sit
 // in the string table and which of them the controller keeps as one-byte values.
 class CParamCatalogue
@@ -19,6 +21,9 @@ public:
 
     // The main board catalogue of the generation found by the record-0 probe.
     static CParamCatalogue ForMainBoard(bool longFormat);
+    // The catalogue with count parameters (173, 114 or 79): what a file's
+    // record count names; none for any other count.
+    static std::optional<CParamCatalogue> ForCount(int count);
 
     Kind GetKind() const { return m_kind; }
     int Count() const;

@@ -53,14 +53,19 @@ void CParamImport::Run(const QString& path, bool mayWrite)
         VelorMessageBox(error, MB_ICONERROR);
         return;
     }
+    Review(contents, path, mayWrite ? CParamReviewDlg::Mode::Import : CParamReviewDlg::Mode::Compare);
+}
+
+// A restore offers only the checked rows: values kept in the record are never
+// written blind.
+void CParamImport::Review(const ParamFileContents& contents, const QString& path, CParamReviewDlg::Mode mode)
+{
     using Result = CParamListPage::ReadResult;
     for (Result read = m_page.ReadForReview();; read = m_page.ReadAgain()) {
         if (read == Result::Cancelled || m_page.Parameters().IsEmpty() || m_page.IsNotUpdated())
             return;
         const CParamComparison comparison(contents, m_page.Parameters());
-        using Mode = CParamReviewDlg::Mode;
-        CParamReviewDlg review(comparison, m_page.Parameters(), m_page.Progress().ReadAt(), path,
-                               mayWrite ? Mode::Import : Mode::Compare, &m_page);
+        CParamReviewDlg review(comparison, m_page.Parameters(), m_page.Progress().ReadAt(), path, mode, &m_page);
         review.exec();
         switch (review.Chosen()) {
         case CParamReviewDlg::Choice::Nothing: return;

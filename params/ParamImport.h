@@ -2,6 +2,7 @@
 #pragma once
 
 #include "params/ParamComparison.h"
+#include "params/ParamReviewDlg.h"
 
 #include <QString>
 
@@ -24,6 +25,9 @@ public:
 
     // Import (mayWrite) or compare the file at path.
     void Run(const QString& path, bool mayWrite);
+    // Reviews contents named name (a file's path or a kept snapshot's name)
+    // against fresh values: to import, restore or compare.
+    void Review(const ParamFileContents& contents, const QString& name, CParamReviewDlg::Mode mode);
 
 private:
     // Writes the file's records in file order, count of them, and stops at the

@@ -13,7 +13,7 @@
 #include "link/FrameBuffer.h"
 #include "link/PortChannel.h"
 #include "params/CsvReport.h"
-#include "pages/FloorDisplayTexts.h"
+#include "params/ParamEditor.h"
 #include "params/ParamFile.h"
 #include "params/ParamFileDialog.h"
 #include "params/ParamImport.h"
@@ -51,14 +51,6 @@ CExchange::Request ResetRequest()
             .ackPos = 6,
             .waitIsPause = true,
             .sendsOnce = true};
-}
-
-QString MaskBits(int value)
-{
-    QString bits = QString("%1").arg(value, 16, 2, QChar('0'));
-    for (int pos = 12; pos > 0; pos -= 4)
-        bits.insert(pos, ' ');
-    return bits;
 }
 
 } // namespace
@@ -111,7 +103,7 @@ CParamListPage::ReadResult CParamListPage::ReadAll()
     const CLineState::Counts before = CLineState::Tally();
     const ReadResult result = ReadParameters();
     if (!m_set.IsEmpty())
-        CServiceRecord::Instance().AddSnapshot(m_layout.board, m_set.Records(), m_set.IsComplete());
+        CServiceRecord::Instance().AddSnapshot(m_layout.board, m_set.Records(), m_set.IsComplete(), m_set.Count());
     if (result == ReadResult::Failed)
         VelorMessageBox("通讯失败，请刷新!");
     else if (result == ReadResult::Cancelled)
@@ -266,11 +258,7 @@ QString CParamListPage::ReadableValue(int n) const
     const std::optional<int> value = m_set.Value(n);
     if (!value)
         return {};
-    if (IsBitMask(n))
-        return MaskBits(*value);
-    if (m_set.Catalogue().IsOneByte(n) && *value >= kFirstDisplayCode)
-        return DisplayCodeName(*value).trimmed();
-    return {};
+    return ReadableParamValue(m_set.Catalogue(), n, *value);
 }
 
 // A reply with the write's letters and without the acknowledgement is a

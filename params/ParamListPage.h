@@ -98,8 +98,6 @@ protected:
     virtual void Edit(int n) = 0;
     // The parameter set the list shows: value kinds and texts.
     virtual CParamCatalogue Catalogue() const = 0;
-    // Parameter n holds a mask of sixteen switches.
-    virtual bool IsBitMask(int /*n*/) const { return false; }
     // The question to ask before value is written to parameter n where that
     // value is a command rather than a setting (one that restores every
     // parameter's default); empty for a setting.

@@ -35,12 +35,16 @@ CParamReviewDlg::CParamReviewDlg(const CParamComparison& comparison, const CPara
     : QDialog(parent)
     , m_comparison(comparison)
     , m_list(new QTreeWidget(this))
-    , m_import(mode == Mode::Import)
+    , m_import(mode == Mode::Import || mode == Mode::Restore)
 {
-    setWindowTitle(QString(m_import ? "导入参数 - %1" : "比较参数 - %1").arg(QFileInfo(fileName).fileName()));
+    const char* const title = mode == Mode::Import ? "导入参数 - %1" : mode == Mode::Restore ? "恢复参数 - %1" : "比较参数 - %1";
+    setWindowTitle(QString(title).arg(QFileInfo(fileName).fileName()));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(WrappedLabel(comparison.Summary(), this));
-    QLabel* read = WrappedLabel(QString("控制器值读于 %1").arg(readAt.toString("HH:mm")), this);
+    const bool offline = mode == Mode::Offline;
+    QLabel* read = WrappedLabel(offline ? QString("基准值读于 %1").arg(readAt.toString("yyyy-MM-dd HH:mm"))
+                                        : QString("控制器值读于 %1").arg(readAt.toString("HH:mm")),
+                                this);
     read->setObjectName(kReadAtName);
     layout->addWidget(read);
     for (const QString& warning : comparison.Warnings()) {
@@ -50,6 +54,10 @@ CParamReviewDlg::CParamReviewDlg(const CParamComparison& comparison, const CPara
     }
     layout->addWidget(m_list, 1);
     FillList(set);
+    if (offline) {
+        m_list->headerItem()->setText(ControllerColumn, "基准值");
+        m_list->headerItem()->setText(FileColumn, "比较值");
+    }
     AddButtons(mode);
     resize(720, 520);
 }
@@ -95,12 +103,14 @@ void CParamReviewDlg::AddButtons(Mode mode)
     again->setObjectName(kReadAgainName);
     again->setToolTip("重新读取控制器中的全部参数，再与文件比较");
     connect(again, &QPushButton::clicked, this, [this] { Choose(Choice::ReadAgain); });
-    QPushButton* cancel = buttons->addButton(mode == Mode::Import ? "取消" : "关闭", QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(m_import ? "取消" : "关闭", QDialogButtonBox::RejectRole);
     cancel->setObjectName(kCancelName);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     for (QPushButton* button : {m_writeChecked, all, again, cancel})
         button->setAutoDefault(false);
-    all->setEnabled(m_import);
+    all->setEnabled(mode == Mode::Import);
+    all->setVisible(mode != Mode::Restore);
+    again->setVisible(mode != Mode::Offline);
     UpdateWriteChecked();
     (m_import && m_comparison.FitsPage() ? m_writeChecked : cancel)->setDefault(true);
     layout()->addWidget(buttons);

@@ -24,7 +24,9 @@ class CParamReviewDlg : public QDialog
 {
     Q_OBJECT
 public:
-    enum class Mode { Import, Compare };
+    // Restore: an import without 全部写入; Offline: a comparison of two kept
+    // sets without a controller, so without 重新读取 either.
+    enum class Mode { Import, Restore, Compare, Offline };
     enum class Choice { Nothing, Checked, WholeFile, ReadAgain };
 
     CParamReviewDlg(const CParamComparison& comparison, const CParamSet& set, const QDateTime& readAt,

@@ -19,10 +19,10 @@ CServiceRecord::MessageHandler& Handler()
     return handler;
 }
 
-QString Now()
+
+QString NotOurs(int version)
 {
-    return QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
-        .toString(Qt::ISODateWithMs);
+    return QString("该文件不是 velor 的维护记录（版本 %1），未作改动").arg(version);
 }
 
 QString NewId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
@@ -61,6 +61,24 @@ const std::vector<QStringList> kMigrations = {
         "CREATE VIEW record_faults AS SELECT l.visit, l.taken, f.position, f.code, f.text, f.floor, f.time "
         "FROM fault_logs l JOIN fault_entries f ON f.log = l.id",
     },
+    {
+        // A visit whose controller was never identified can be assigned to a
+        // known lift afterwards; ride recordings kept for the visit's report.
+        "CREATE TABLE lift_assignments (id TEXT PRIMARY KEY, visit TEXT NOT NULL, at TEXT NOT NULL, "
+        "elevator_id TEXT NOT NULL)",
+        "CREATE TABLE ride_recordings (id TEXT PRIMARY KEY, visit TEXT, taken TEXT NOT NULL, csv TEXT NOT NULL)",
+        "ALTER TABLE snapshots ADD COLUMN parameters INTEGER",
+        "CREATE INDEX identities_visit ON identities (visit)",
+        "CREATE INDEX fault_logs_visit ON fault_logs (visit)",
+        "DROP VIEW record_visits",
+        "CREATE VIEW record_visits AS SELECT v.id AS visit, v.started, "
+        "(SELECT max(e.ended) FROM visit_ends e WHERE e.visit = v.id) AS ended, "
+        "COALESCE((SELECT i.elevator_id FROM identities i WHERE i.visit = v.id AND i.elevator_id <> '' "
+        "ORDER BY i.at DESC LIMIT 1), "
+        "(SELECT a.elevator_id FROM lift_assignments a WHERE a.visit = v.id ORDER BY a.at DESC LIMIT 1)) AS elevator_id, "
+        "(SELECT i.program_name FROM identities i WHERE i.visit = v.id ORDER BY i.at DESC LIMIT 1) AS program_name "
+        "FROM visits v",
+    },
 };
 
 } // namespace
@@ -68,14 +86,20 @@ const std::vector<QStringList> kMigrations = {
 // The program's record lives until the process ends and is never destroyed:
 // Qt SQL's connection registry is gone by the time static objects are, and
 // every event is committed as it happens, so there is nothing left to close.
+QString CServiceRecord::Now()
+{
+    return QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+        .toString(Qt::ISODateWithMs);
+}
+
 CServiceRecord& CServiceRecord::Instance()
 {
     static CServiceRecord* const record = new CServiceRecord(DefaultPath());
     return *record;
 }
 
-CServiceRecord::CServiceRecord(QString path, bool readOnly)
-    : m_path(std::move(path)), m_connection("record-" + NewId()), m_readOnly(readOnly)
+CServiceRecord::CServiceRecord(QString path, bool readOnly, int schemaVersion)
+    : m_path(std::move(path)), m_connection("record-" + NewId()), m_readOnly(readOnly), m_schemaVersion(schemaVersion)
 {
 }
 
@@ -182,7 +206,12 @@ bool CServiceRecord::OpenFile()
     }
     const int version = probe.value(0).toInt();
     probe.finish();
-    if (version > kSchemaVersion) {
+    if (version < 0) {
+        db.close();
+        Fail(NotOurs(version));
+        return false;
+    }
+    if (version > m_schemaVersion) {
         m_readOnly = true;
         Fail(QString("该记录由较新版本的 velor 写入（版本 %1），只能读取").arg(version));
         return true;
@@ -206,7 +235,12 @@ bool CServiceRecord::Migrate()
     query.exec("PRAGMA user_version");
     int version = query.next() ? query.value(0).toInt() : 0;
     query.finish();
-    for (; version < kSchemaVersion; ++version) {
+    if (version < 0) { // changed by another process since it was opened
+        Exec("ROLLBACK");
+        Fail(NotOurs(version));
+        return false;
+    }
+    for (; version < m_schemaVersion; ++version) {
         for (const QString& sql : kMigrations[version]) {
             if (!query.exec(sql)) {
                 Fail(query.lastError().text());
@@ -266,13 +300,22 @@ void CServiceRecord::EndVisit()
     if (m_visit.isEmpty())
         return;
     NewEvent("visit_ends", {"visit", "ended"}, {m_visit, Now()});
-    m_visit.clear();
+    m_lastVisit = std::exchange(m_visit, {});
+}
+
+// What happens between visits (a read the lost line cut, ended after the
+// visit was) belongs to the visit before; with none yet, a visit starts.
+QString CServiceRecord::EventVisit()
+{
+    if (!m_visit.isEmpty())
+        return m_visit;
+    return m_lastVisit.isEmpty() ? StartVisit() : m_lastVisit;
 }
 
 void CServiceRecord::SetIdentity(const Identity& identity)
 {
     NewEvent("identities", {"visit", "at", "elevator_id", "program_name", "phone", "run_count", "clock"},
-             {m_visit, Now(), identity.elevatorId, identity.programName, identity.phone,
+             {EventVisit(), Now(), identity.elevatorId, identity.programName, identity.phone,
               identity.runCount ? QVariant(*identity.runCount) : QVariant(), identity.clock});
 }
 
@@ -298,11 +341,12 @@ QString CServiceRecord::AddInTransaction(const std::function<bool(const QString&
     return id;
 }
 
-QString CServiceRecord::AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete)
+QString CServiceRecord::AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete,
+                                    int parameters)
 {
     return AddInTransaction([&](const QString& id) {
-        bool ok = Exec("INSERT INTO snapshots (id, visit, taken, board, complete) VALUES (?, ?, ?, ?, ?)",
-                       {id, m_visit, Now(), board, complete ? 1 : 0});
+        bool ok = Exec("INSERT INTO snapshots (id, visit, taken, board, complete, parameters) VALUES (?, ?, ?, ?, ?, ?)",
+                       {id, EventVisit(), Now(), board, complete ? 1 : 0, parameters});
         for (auto record = values.begin(); ok && record != values.end(); ++record)
             ok = Exec("INSERT OR REPLACE INTO snapshot_values (snapshot, parameter, value) VALUES (?, ?, ?)",
                       {id, record->number, record->value});
@@ -314,7 +358,7 @@ QString CServiceRecord::AddWriteIntent(const QString& board, const QString& what
                                        const QString& oldValue, const QString& newValue)
 {
     return NewEvent("write_intents", {"visit", "at", "board", "what", "parameter", "old_value", "new_value"},
-                    {m_visit, Now(), board, what, parameter ? QVariant(*parameter) : QVariant(),
+                    {EventVisit(), Now(), board, what, parameter ? QVariant(*parameter) : QVariant(),
                      oldValue.isNull() ? QVariant() : QVariant(oldValue),
                      newValue.isNull() ? QVariant() : QVariant(newValue)});
 }
@@ -330,7 +374,7 @@ void CServiceRecord::AddWriteOutcome(const QString& intent, Outcome outcome)
 QString CServiceRecord::AddFaults(const QString& kind, const std::vector<FaultEntry>& entries)
 {
     return AddInTransaction([&](const QString& id) {
-        bool ok = Exec("INSERT INTO fault_logs (id, visit, taken, kind) VALUES (?, ?, ?, ?)", {id, m_visit, Now(), kind});
+        bool ok = Exec("INSERT INTO fault_logs (id, visit, taken, kind) VALUES (?, ?, ?, ?)", {id, EventVisit(), Now(), kind});
         for (auto entry = entries.begin(); ok && entry != entries.end(); ++entry)
             ok = Exec("INSERT OR REPLACE INTO fault_entries (log, position, code, text, floor, time) "
                       "VALUES (?, ?, ?, ?, ?, ?)",
@@ -339,9 +383,19 @@ QString CServiceRecord::AddFaults(const QString& kind, const std::vector<FaultEn
     });
 }
 
+void CServiceRecord::AssignLift(const QString& visit, const QString& elevatorId)
+{
+    NewEvent("lift_assignments", {"visit", "at", "elevator_id"}, {visit, Now(), elevatorId});
+}
+
+QString CServiceRecord::AddRideRecording(const QString& csv)
+{
+    return NewEvent("ride_recordings", {"visit", "taken", "csv"}, {EventVisit(), Now(), csv});
+}
+
 QString CServiceRecord::AddShaftData(const QString& board, const QString& data)
 {
-    return NewEvent("shaft_data", {"visit", "taken", "board", "data"}, {m_visit, Now(), board, data});
+    return NewEvent("shaft_data", {"visit", "taken", "board", "data"}, {EventVisit(), Now(), board, data});
 }
 
 bool CServiceRecord::FaultLogReadThisVisit() const
@@ -354,24 +408,32 @@ bool CServiceRecord::FaultLogReadThisVisit() const
     return query.exec() && query.next();
 }
 
-bool CServiceRecord::SnapshotValues(const QString& snapshot, std::vector<ParamRecord>& values)
+std::optional<CServiceRecord::Snapshot> CServiceRecord::LoadSnapshot(const QString& snapshot)
 {
-    values.clear();
     if (!Open())
-        return false;
+        return std::nullopt;
+    QSqlQuery header(Database());
+    header.prepare("SELECT board, taken, COALESCE(parameters, 0), complete FROM snapshots WHERE id = ?");
+    header.addBindValue(snapshot);
+    if (!header.exec() || !header.next())
+        return std::nullopt;
+    Snapshot found{header.value(0).toString(), header.value(1).toString(), header.value(2).toInt(),
+                   header.value(3).toBool(), {}};
     QSqlQuery query(Database());
     query.prepare("SELECT parameter, value FROM snapshot_values WHERE snapshot = ? ORDER BY parameter");
     query.addBindValue(snapshot);
     if (!query.exec())
-        return false;
+        return std::nullopt;
     while (query.next())
-        values.push_back({query.value(0).toInt(), query.value(1).toInt()});
-    if (!values.empty())
-        return true;
-    QSqlQuery exists(Database());
-    exists.prepare("SELECT 1 FROM snapshots WHERE id = ?");
-    exists.addBindValue(snapshot);
-    return exists.exec() && exists.next();
+        found.values.push_back({query.value(0).toInt(), query.value(1).toInt()});
+    return found;
+}
+
+bool CServiceRecord::SnapshotValues(const QString& snapshot, std::vector<ParamRecord>& values)
+{
+    const std::optional<Snapshot> found = LoadSnapshot(snapshot);
+    values = found ? found->values : std::vector<ParamRecord>{};
+    return found.has_value();
 }
 
 QString CServiceRecord::Check()

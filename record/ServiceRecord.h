@@ -49,17 +49,20 @@ public:
         QString time;
     };
 
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // The record of the user's data folder; opened on first use.
     static CServiceRecord& Instance();
-    // A record at path (tests, velor-record). readOnly never writes or migrates.
-    explicit CServiceRecord(QString path, bool readOnly = false);
+    // A record at path (tests, velor-record). readOnly never writes or
+    // migrates; schemaVersion below the present one makes an older record.
+    explicit CServiceRecord(QString path, bool readOnly = false, int schemaVersion = kSchemaVersion);
     ~CServiceRecord();
     CServiceRecord(const CServiceRecord&) = delete;
     CServiceRecord& operator=(const CServiceRecord&) = delete;
 
     static QString DefaultPath();
+    // The record's time stamps: ISO 8601, local time with its offset.
+    static QString Now();
     // Returns the handler it replaces. Without one, messages go to the log.
     static MessageHandler SetMessageHandler(MessageHandler handler);
 
@@ -77,8 +80,9 @@ public:
     QString CurrentVisit() const { return m_visit; }
     void SetIdentity(const Identity& identity);
 
-    // board "lift" or "door"; complete false for a read that stopped part-way.
-    QString AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete);
+    // board "lift" or "door"; complete false for a read that stopped part-way;
+    // parameters: how many the controller has (its generation).
+    QString AddSnapshot(const QString& board, const std::vector<ParamRecord>& values, bool complete, int parameters);
     // what: parameter, lockout, ic-card, elevator-id, phone, clock,
     // run-count-reset, parameter-reset, fault-log-reset, self-learning.
     // Returns the intent's id, empty when it could not be recorded.
@@ -88,15 +92,29 @@ public:
     // kind "log" for a fault log read, "report" for a report the controller sent.
     QString AddFaults(const QString& kind, const std::vector<FaultEntry>& entries);
     QString AddShaftData(const QString& board, const QString& data);
+    // Gives an unidentified visit its lift (the record window's choice).
+    void AssignLift(const QString& visit, const QString& elevatorId);
+    // A ride kept for the visit, in the ride recorder's CSV.
+    QString AddRideRecording(const QString& csv);
 
     // Whether a fault log was read in the current visit.
     bool FaultLogReadThisVisit() const;
+    struct Snapshot
+    {
+        QString board;
+        QString taken;
+        int parameters = 0; // how many the controller had; 0 when not known
+        bool complete = false;
+        std::vector<ParamRecord> values; // in parameter order
+    };
+    std::optional<Snapshot> LoadSnapshot(const QString& snapshot);
     // The values of a snapshot, in parameter order; false when there is none.
     bool SnapshotValues(const QString& snapshot, std::vector<ParamRecord>& values);
     // "ok" or what the integrity check found.
     QString Check();
 
 private:
+    QString EventVisit();
     bool OpenFile();
     bool Migrate();
     bool Exec(const QString& sql, const std::vector<QVariant>& values = {});
@@ -107,7 +125,9 @@ private:
     QString m_path;
     QString m_connection;
     QString m_visit;
+    QString m_lastVisit; // the visit that ended last
     bool m_readOnly = false;
+    int m_schemaVersion = kSchemaVersion;
     bool m_open = false;
     bool m_recording = true;
     bool m_reported = false;

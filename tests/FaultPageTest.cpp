@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/FaultPage.h"
+#include "record/ServiceRecord.h"
 
 #include "ui/ListView.h"
 #include "ui/TemplateLoader.h"
@@ -170,6 +171,7 @@ TEST_F(FaultPageTest, FailureAtRecordFiveKeepsRowsZeroToFourAndSaysSoOnce)
 TEST_F(FaultPageTest, ResetAsksFirstThenReportsSuccessRefusalAndSilenceAndReadsTheLogAgain)
 {
     m_boxes.SetAnswer(IDYES);
+    CServiceRecord::Instance().StartVisit();
     Controller(false, std::vector<int>(16, 2));
     std::atomic<bool> silent = false;
     m_answer = [&silent](const std::string& request) -> std::optional<std::string> {
@@ -187,10 +189,15 @@ TEST_F(FaultPageTest, ResetAsksFirstThenReportsSuccessRefusalAndSilenceAndReadsT
     silent = true;
     g_reply.SetText(CSimReply('F', 'R').AddChar('2').AddChar('F').Frame().c_str());
     Click(1002);
-    const QString ask = "复位将清除控制器中的全部故障记录。\n确定要复位吗？";
+    CServiceRecord::Instance().EndVisit();
+    // The question says whether the log as it stands is in the service record:
+    // not before the first whole read of the visit, then kept.
+    const QString ask = "复位将清除控制器中的全部故障记录。\n%1\n确定要复位吗？";
+    const QString notKept = ask.arg("当前的故障记录本次尚未完整读取，未保存在维护记录中；可先选“否”并刷新读取。");
+    const QString kept = ask.arg("当前的故障记录已保存在维护记录中。");
     const QString sent = "复位电梯故障记录命令发出成功";
     const QString failed = "复位电梯故障记录命令发出失败";
-    EXPECT_EQ(m_boxes.Texts(), (QStringList{ask, sent, ask, failed, ask, failed}));
+    EXPECT_EQ(m_boxes.Texts(), (QStringList{notKept, sent, kept, failed, kept, failed}));
     EXPECT_EQ(m_boxes.Calls()[0].flags, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 
     m_boxes.SetAnswer(IDNO);

@@ -87,19 +87,21 @@ TEST(ServiceRecordTest, EventsSurviveKillAndSharing)
 // cannot be made: one message naming the file, and nothing is overwritten.
 TEST(ServiceRecordTest, UnusableFilesGiveOneMessage)
 {
-    struct Case { const char* name; QByteArray contents; bool newer; bool recording; };
+    // version: the schema version a record of velor's is set to; 0 for a damaged file.
+    struct Case { const char* name; QByteArray contents; int version; bool recording; };
     const Case cases[] = {
-        {"damaged", QByteArray(4096, 'x'), false, true},
-        {"newer", {}, true, false},
+        {"damaged", QByteArray(4096, 'x'), 0, true},
+        {"newer", {}, 99, false},
+        {"no version of ours", {}, -3, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordRig rig;
         QDir().mkpath(rig.dir.path() + "/velor");
-        if (c.newer) {
+        if (c.version) {
             CServiceRecord first(rig.Path());
             first.StartVisit();
-            QSqlQuery(first.Database()).exec("PRAGMA user_version = 99");
+            QSqlQuery(first.Database()).exec(QString("PRAGMA user_version = %1").arg(c.version));
         } else {
             QFile file(rig.Path());
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -111,7 +113,7 @@ TEST(ServiceRecordTest, UnusableFilesGiveOneMessage)
         EXPECT_EQ(rig.messages.size(), 1);
         EXPECT_TRUE(rig.messages.value(0).contains(rig.Path()));
         EXPECT_EQ(record.IsRecording() && !record.IsReadOnly(), c.recording);
-        if (!c.newer) {
+        if (!c.version) {
             const QStringList kept = QDir(rig.dir.path() + "/velor").entryList({"record.sqlite.damaged-*"});
             ASSERT_EQ(kept.size(), 1);
             QFile file(rig.dir.path() + "/velor/" + kept.first());
@@ -137,8 +139,8 @@ TEST(ServiceRecordTest, CommandLine)
         CServiceRecord record(rig.Path());
         record.StartVisit();
         record.SetIdentity({.programName = "P1", .elevatorId = "E7"});
-        snapshot = record.AddSnapshot("lift", {{1, 10}, {2, 20}}, true);
-        other = record.AddSnapshot("lift", {{1, 10}, {2, 21}}, false);
+        snapshot = record.AddSnapshot("lift", {{1, 10}, {2, 20}}, true, 173);
+        other = record.AddSnapshot("lift", {{1, 10}, {2, 21}}, false, 173);
         record.AddWriteOutcome(record.AddWriteIntent("lift", "parameter", 2, "20", "21"),
                                CServiceRecord::Outcome::Acknowledged);
         record.EndVisit();
@@ -168,4 +170,36 @@ TEST(ServiceRecordTest, CommandLine)
     QFile saved(file);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), CParamFile::Encode({{1, 10}, {2, 20}}));
+}
+
+// A record of the first schema opens migrated: what it held reads through the
+// views, a visit with only an assigned lift shows under it, and new events of
+// the present schema go in beside the old ones.
+TEST(ServiceRecordTest, RecordOfTheFirstSchemaIsMigratedWithEverythingKept)
+{
+    RecordRig rig;
+    QString visit, snapshot;
+    {
+        CServiceRecord first(rig.Path(), false, 1);
+        visit = first.StartVisit();
+        first.AddWriteOutcome(first.AddWriteIntent("lift", "parameter", 7, "1", "2"), CServiceRecord::Outcome::Refused);
+        QSqlQuery insert(first.Database());
+        ASSERT_TRUE(insert.exec(QString("INSERT INTO snapshots (id, visit, taken, board, complete) "
+                                        "VALUES ('s1', '%1', '2026-01-01T10:00:00.000+08:00', 'door', 1)").arg(visit)));
+        ASSERT_TRUE(insert.exec("INSERT INTO snapshot_values VALUES ('s1', 0, 5)"));
+        EXPECT_EQ(Scalar(first, "PRAGMA user_version"), "1");
+    }
+    CServiceRecord record(rig.Path());
+    record.AssignLift(visit, "E9");
+    snapshot = record.AddSnapshot("lift", {{0, 1}}, false, 114);
+    EXPECT_EQ(Scalar(record, "PRAGMA user_version"), QString::number(CServiceRecord::kSchemaVersion));
+    EXPECT_EQ(Scalar(record, QString("SELECT elevator_id FROM record_visits WHERE visit = '%1'").arg(visit)), "E9");
+    EXPECT_EQ(Scalar(record, "SELECT outcome FROM record_writes WHERE parameter = 7"), "refused");
+    EXPECT_EQ(Scalar(record, "SELECT count(*) FROM record_parameters"), "2");
+    const std::optional<CServiceRecord::Snapshot> old = record.LoadSnapshot("s1");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->parameters, 0); // not known for snapshots taken before
+    ASSERT_TRUE(record.LoadSnapshot(snapshot));
+    EXPECT_EQ(record.LoadSnapshot(snapshot)->parameters, 114);
+    EXPECT_TRUE(rig.messages.isEmpty()) << rig.messages.join('\n').toStdString();
 }

@@ -3,6 +3,7 @@
 #include "ui/Page.h"
 #include "app/PageTab.h"
 #include "app/RideWindow.h"
+#include "app/RecordWindow.h"
 #include "app/TrafficWindow.h"
 #include "link/Exchange.h"
 #include "link/FrameText.h"
@@ -252,6 +253,10 @@ TEST_F(TrafficOnTheLine, OpensByShortcutAndFromTheTabBarsContextMenu)
     ASSERT_NE(dialog.RideWindow(), nullptr);
     EXPECT_TRUE(dialog.RideWindow()->isVisible());
     dialog.RideWindow()->close();
+    QTest::keyClick(&dialog, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_NE(dialog.RecordWindow(), nullptr);
+    EXPECT_TRUE(dialog.RecordWindow()->isVisible());
+    dialog.RecordWindow()->close();
 
     // The menu runs its own loop: its items are read and it is shut from there.
     QStringList items;
@@ -265,7 +270,7 @@ TEST_F(TrafficOnTheLine, OpensByShortcutAndFromTheTabBarsContextMenu)
     CPageTab* tab = dialog.PageTab();
     QContextMenuEvent onTab(QContextMenuEvent::Mouse, tab->TabRect(0).center(), tab->mapToGlobal(tab->TabRect(0).center()));
     QApplication::sendEvent(tab, &onTab);
-    EXPECT_EQ(items, QStringList({"通讯记录(&T)", "运行曲线(&R)"}));
+    EXPECT_EQ(items, QStringList({"通讯记录(&T)", "运行曲线(&R)", "维护记录(&H)"}));
 }
 
 // 保存 clicked while an exchange waits for its reply (the window stays live
