@@ -39,20 +39,14 @@ QString RunTool(const QString& program, const QStringList& args, int* exitCode =
 }
 
 // A recording of one short ride, in the columns the ride recorder writes.
-void AddRide(CServiceRecord& record)
+QString RideText()
 {
-    QSqlQuery(record.Database()).exec("CREATE TABLE IF NOT EXISTS ride_recordings "
-                                      "(id TEXT PRIMARY KEY, visit TEXT, taken TEXT, csv TEXT)");
     QString csv = RideCsv::Header().join(',') + "\r\n";
     const QDateTime start = QDateTime::currentDateTime();
     for (int i = 0; i <= 20; ++i)
         csv += start.addMSecs(i * 500).toString(Qt::ISODateWithMs) + QString(",%1,\"3,A\",1,0,0,1,1,0,0,自动,\r\n")
                    .arg(i <= 10 ? i * 0.15 : (20 - i) * 0.15);
-    QSqlQuery insert(record.Database());
-    insert.prepare("INSERT INTO ride_recordings VALUES (?, ?, ?, ?)");
-    for (const QString& value : {QString("ride-1"), record.CurrentVisit(), start.toString(Qt::ISODateWithMs), csv})
-        insert.addBindValue(value);
-    ASSERT_TRUE(insert.exec());
+    return csv;
 }
 
 } // namespace
@@ -95,14 +89,14 @@ protected:
         std::vector<ParamRecord> values;
         EXPECT_TRUE(first.next() && record.SnapshotValues(first.value(0).toString(), values));
         values.at(140).value = 65535;
-        record.AddSnapshot("lift", values, true);
+        record.AddSnapshot("lift", values, true, static_cast<int>(values.size()));
         record.AddWriteOutcome(record.AddWriteIntent("lift", "fault-log-reset", {}, {}, {}),
                                CServiceRecord::Outcome::Acknowledged);
         record.AddFaults("log", {{1, 23, "门锁回路断开", 3, "12-07 18:00"}, {2, 31, "上限位动作", 12, "12-07 19:05"}});
         record.AddFaults("report", {{0, 41, "安全回路断开", 5, {}}});
         record.AddShaftData("lift", "1F 1200 mm\n2F 4200 mm");
         record.SetIdentity({"PROG-7", "DT-0815", "021-5550 1234", 1012, {}});
-        AddRide(record);
+        record.AddRideRecording(RideText());
         record.EndVisit();
         return visit;
     }

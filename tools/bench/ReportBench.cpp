@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -41,23 +40,17 @@ void FillVisit(CServiceRecord& record)
         first.push_back({n, n * 3});
         last.push_back({n, n % 4 == 0 ? n * 3 + 1 : n * 3});
     }
-    record.AddSnapshot("lift", first, true);
+    record.AddSnapshot("lift", first, true, 173);
     for (int i = 0; i < 100; ++i)
         record.AddWriteOutcome(record.AddWriteIntent("lift", "parameter", i, QString::number(i * 3), QString::number(i * 3 + 1)),
                                i % 10 == 9 ? CServiceRecord::Outcome::Refused : CServiceRecord::Outcome::Acknowledged);
-    record.AddSnapshot("lift", last, true);
+    record.AddSnapshot("lift", last, true, 173);
     std::vector<CServiceRecord::FaultEntry> faults;
     for (int i = 1; i <= 30; ++i)
         faults.push_back({i, 10 + i, QString("故障 %1：门锁回路断开").arg(i), i % 12 + 1, "2026-12-07 18:00"});
     record.AddFaults("log", faults);
     record.SetIdentity({"LONG-PROGRAM 1.2", "DT-0042", "021-5555 0101", 123470, {}});
-    QSqlQuery(record.Database()).exec("CREATE TABLE IF NOT EXISTS ride_recordings (id TEXT PRIMARY KEY, visit TEXT, taken TEXT, csv TEXT)");
-    QSqlQuery insert(record.Database());
-    insert.prepare("INSERT INTO ride_recordings VALUES ('r1', ?, ?, ?)");
-    insert.addBindValue(record.CurrentVisit());
-    insert.addBindValue(QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
-    insert.addBindValue(RideCsv(3000));
-    insert.exec();
+    record.AddRideRecording(RideCsv(3000));
     record.EndVisit();
 }
 
