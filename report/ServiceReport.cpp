@@ -62,6 +62,13 @@ QString Row(const QStringList& cells, bool marked = false)
     return html + "</tr>";
 }
 
+CParamCatalogue CatalogueOf(const QString& board, bool longSet)
+{
+    return CParamCatalogue(board == "door" ? CParamCatalogue::DoorMachine
+                           : longSet       ? CParamCatalogue::LongRecordMainBoard
+                                           : CParamCatalogue::ShortRecordMainBoard);
+}
+
 QString BoardName(const QString& board) { return board == "door" ? "门机" : "主板"; }
 
 QString WhatName(const QString& what)
@@ -130,10 +137,7 @@ QString CServiceReport::Writes() const
         for (const VisitData::Board& board : m_data.boards)
             if (board.board == w.board)
                 longSet = board.longSet || *w.parameter > 113;
-        const CParamCatalogue catalogue(w.board == "door" ? CParamCatalogue::DoorMachine
-                                        : longSet         ? CParamCatalogue::LongRecordMainBoard
-                                                          : CParamCatalogue::ShortRecordMainBoard);
-        return Escaped(catalogue.Text(*w.parameter));
+        return Escaped(CatalogueOf(w.board, longSet).Text(*w.parameter));
     };
     QStringList rows;
     int marked = 0;
@@ -169,9 +173,7 @@ QString CServiceReport::Parameters() const
             html += Note(QString("读取 %1 次，参数没有变化。").arg(board.snapshots));
             continue;
         }
-        const CParamCatalogue catalogue(board.board == "door" ? CParamCatalogue::DoorMachine
-                                        : board.longSet       ? CParamCatalogue::LongRecordMainBoard
-                                                              : CParamCatalogue::ShortRecordMainBoard);
+        const CParamCatalogue catalogue = CatalogueOf(board.board, board.longSet);
         QStringList rows;
         for (const VisitData::Change& c : board.changes)
             rows << Row({"F" + QString::number(c.parameter), Escaped(catalogue.Text(c.parameter)), c.oldValue, c.newValue});
