@@ -67,7 +67,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # dialogs were laid out for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-translations-l10n, libqt6charts6, libqt6sql6-sqlite, libqt6sql6-psql, fonts-arphic-uming | fonts-noto-cjk")
+    "qt6-translations-l10n, libqt6charts6, libqt6sql6-sqlite, libqt6sql6-psql, libqt6printsupport6, fonts-arphic-uming | fonts-noto-cjk")
 include(CPack)
 
 # Installs into a temporary prefix and checks the files and the desktop entry.

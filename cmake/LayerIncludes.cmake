@@ -9,10 +9,13 @@ set(rules
   # velor-record's main reads its settings; the rest of record/ is told them.
   "^record/main\\.cpp$"                                "^(link|record)/|^settings/(SettingsStore|PortSettings|RecordServerSetting)\\.|^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\.|^res/StringTable\\."
   "^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\."  "^(params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)|res/StringTable)\\."
+  "^record/main\\.cpp$"                               "^(link|record|report)/|^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\.|^res/StringTable\\."
   "^record/"                                           "^(link|record)/|^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\.|^res/StringTable\\."
   "^res/StringTable\\."                                "^res/StringTable\\."
+  "^report/"                                           "^(link|record|report)/|^settings/SettingsStore\\.|^params/(ParamCatalogue|ParamFile|WholeFile|ParamSet)\\.|^res/StringTable\\."
   "^sim/"                                              "^(link|sim)/|^params/ParamCatalogue\\.|^res/StringTable\\."
   "^(ui|res)/"                                         "^(link|ui|res)/"
+  "^dialogs/"                                          "^(link|ui|res|pages|params|dialogs|settings|record|report)/"
   "^(pages|params|dialogs|settings)/"                  "^(link|ui|res|pages|params|dialogs|settings|record)/"
 )
 list(LENGTH rules count)
@@ -20,7 +23,7 @@ math(EXPR last "${count} - 1")
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
   ${SOURCE_DIR}/link/* ${SOURCE_DIR}/settings/* ${SOURCE_DIR}/params/* ${SOURCE_DIR}/res/*
-  ${SOURCE_DIR}/sim/* ${SOURCE_DIR}/record/* ${SOURCE_DIR}/ui/* ${SOURCE_DIR}/pages/* ${SOURCE_DIR}/dialogs/*)
+  ${SOURCE_DIR}/sim/* ${SOURCE_DIR}/record/* ${SOURCE_DIR}/report/* ${SOURCE_DIR}/ui/* ${SOURCE_DIR}/pages/* ${SOURCE_DIR}/dialogs/*)
 list(FILTER sources INCLUDE REGEX "\\.(cpp|h)$")
 
 set(violations "")

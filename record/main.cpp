@@ -5,6 +5,7 @@
 #include "params/ParamFile.h"
 #include "record/ServerCommands.h"
 #include "record/ServiceRecord.h"
+#include "report/ReportCommand.h"
 #include "settings/RecordServerSetting.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -28,7 +30,8 @@ const char kUsage[] =
     "       velor-record check\n"
     "       velor-record sync            (with the company's record server, registry value recordserver)\n"
     "       velor-record history LIFT    (fetches the lift's whole history from the server, then lists its visits)\n"
-    "       velor-record server-setup CONNINFO\n";
+    "       velor-record server-setup CONNINFO\n"
+    "       velor-record report [VISIT | --last] -o FILE.pdf\n";
 
 int Usage()
 {
@@ -112,6 +115,8 @@ int Diff(CServiceRecord& record, const QString& a, const QString& b)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0)
+        return RunReportCommand(argc, argv);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool csv = args.removeAll("--csv") > 0;
