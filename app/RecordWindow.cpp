@@ -2,6 +2,7 @@
 #include "app/RecordWindow.h"
 
 #include "ui/MessageBox.h"
+#include "dialogs/ReportDlg.h"
 #include "link/PortChannel.h"
 #include "params/ParamFileDialog.h"
 #include "params/ParamFileEditor.h"
@@ -109,6 +110,7 @@ QWidget* CRecordWindow::BuildButtons()
     connect(open, &QPushButton::clicked, this, [this] { CParamFileEditor::OpenFile(this); });
     row->addWidget(open);
     m_assign = button("指定电梯…", &CRecordWindow::AssignLift);
+    button("维护报告…", &CRecordWindow::ShowReport);
     m_sync = button("同步", &CRecordWindow::Sync);
     m_history = button("取电梯历史…", &CRecordWindow::FetchHistory);
     for (QPushButton* b : {m_sync, m_history}) {
@@ -460,4 +462,11 @@ void CRecordWindow::FetchHistory()
         m_syncResult = QString("正在取电梯 %1 的历史…").arg(id);
         ShowState();
     }
+}
+
+// The report of the chosen visit; the running one too, as it stands now.
+void CRecordWindow::ShowReport()
+{
+    if (const QString visit = SelectedVisit(); !visit.isEmpty())
+        CReportDlg::Open(this, CServiceRecord::Instance(), visit);
 }

@@ -55,6 +55,7 @@ public:
     void CompareSnapshotWithFile();
     void SaveSnapshot();
     void AssignLift();
+    void ShowReport();
     void Sync();
     void FetchHistory();
 

@@ -81,8 +81,11 @@ bool SnapshotValues(const QSqlDatabase& db, const QString& snapshot, std::map<in
 bool LoadBoards(const QSqlDatabase& db, VisitData& data, QString& error)
 {
     QSqlQuery query(db);
-    if (!Select(query, "SELECT board, snapshot, max(parameter) FROM record_parameters WHERE visit = ? "
-                       "GROUP BY snapshot ORDER BY board DESC, min(taken)",
+    // The controller's parameter count where the snapshot kept it (173: the
+    // long set); older snapshots are told by their highest number.
+    if (!Select(query, "SELECT board, snapshot, max(parameter), "
+                       "(SELECT COALESCE(s.parameters, 0) FROM snapshots s WHERE s.id = snapshot) "
+                       "FROM record_parameters WHERE visit = ? GROUP BY snapshot ORDER BY board DESC, min(taken)",
                 data.visit, error))
         return false;
     std::map<QString, std::vector<QString>> snapshots;
@@ -91,7 +94,8 @@ bool LoadBoards(const QSqlDatabase& db, VisitData& data, QString& error)
             data.boards.push_back({Text(query, 0), 0, false, {}});
         }
         snapshots[Text(query, 0)].push_back(Text(query, 1));
-        data.boards.back().longSet |= query.value(2).toInt() > 113;
+        const int parameters = query.value(3).toInt();
+        data.boards.back().longSet |= parameters == 173 || (parameters == 0 && query.value(2).toInt() > 113);
     }
     for (VisitData::Board& board : data.boards) {
         const std::vector<QString>& ids = snapshots[board.board];
