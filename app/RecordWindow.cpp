@@ -8,6 +8,7 @@
 #include "params/ParamFileEditor.h"
 #include "record/RecordSyncJob.h"
 #include "record/ServiceRecord.h"
+#include "report/VisitData.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -179,24 +180,23 @@ void CRecordWindow::ShowState()
     setWindowTitle(recording ? "维护记录" : "维护记录 — 未记录");
 }
 
-void CRecordWindow::SetQuery(QSqlQueryModel& model, const QString& sql, const QVariantList& values)
+// The view's model shows the query's rows under the view's headers (an empty
+// header hides its column: a key the window needs, not the technician).
+void CRecordWindow::SetQuery(QTableView* view, const QString& sql, const QVariantList& values)
 {
+    auto* model = static_cast<QSqlQueryModel*>(view->model());
     QSqlQuery query(CServiceRecord::Instance().Database());
     query.prepare(sql);
     for (const QVariant& value : values)
         query.addBindValue(value);
     query.exec();
-    model.setQuery(std::move(query));
-    for (QTableView* view : findChildren<QTableView*>()) {
-        if (view->model() != &model)
-            continue;
-        const QStringList headers = view->property("headers").toStringList();
-        for (int column = 0; column < headers.size(); ++column) {
-            model.setHeaderData(column, Qt::Horizontal, headers[column]);
-            view->setColumnHidden(column, headers[column].isEmpty());
-        }
-        view->resizeColumnsToContents();
+    model->setQuery(std::move(query));
+    const QStringList headers = view->property("headers").toStringList();
+    for (int column = 0; column < headers.size(); ++column) {
+        model->setHeaderData(column, Qt::Horizontal, headers[column]);
+        view->setColumnHidden(column, headers[column].isEmpty());
     }
+    view->resizeColumnsToContents();
 }
 
 void CRecordWindow::Refresh()
@@ -207,7 +207,7 @@ void CRecordWindow::Refresh()
     const QString chosenLift = m_lifts->currentIndex().isValid()
                                    ? m_liftModel.index(m_lifts->currentIndex().row(), 0).data().toString()
                                    : QString();
-    SetQuery(m_liftModel,
+    SetQuery(m_lifts,
              QString("SELECT COALESCE(elevator_id, '') AS lift, CASE WHEN COALESCE(elevator_id, '') = '' THEN '%1' "
                      "ELSE elevator_id END, max(program_name), count(*), %2 FROM record_visits "
                      "GROUP BY lift ORDER BY max(started) DESC")
@@ -226,7 +226,7 @@ void CRecordWindow::OnLiftChosen()
 {
     const int row = m_lifts->currentIndex().isValid() ? m_lifts->currentIndex().row() : 0;
     const QString lift = m_liftModel.index(row, 0).data().toString();
-    SetQuery(m_visitModel,
+    SetQuery(m_visits,
              QString("SELECT visit, %1, %2 FROM record_visits WHERE COALESCE(elevator_id, '') = ? "
                      "ORDER BY started DESC")
                  .arg(ShownTime("started"), ShownTime("ended")),
@@ -244,70 +244,52 @@ QString CRecordWindow::SelectedVisit() const
 void CRecordWindow::OnVisitChosen()
 {
     const QString visit = SelectedVisit();
-    ShowIdentity(visit);
-    SetQuery(m_snapshotModel,
+    ShowVisitData(visit);
+    SetQuery(m_snapshots,
              QString("SELECT id, %1, %2, (SELECT count(*) FROM snapshot_values v WHERE v.snapshot = s.id), "
                      "CASE complete WHEN 1 THEN '完整' ELSE '未读完' END, board FROM snapshots s WHERE visit = ? "
                      "ORDER BY taken")
                  .arg(ShownTime("taken"), kBoardLabel),
              {visit});
-    SetQuery(m_writeModel,
+    SetQuery(m_writes,
              QString("SELECT %1, %2, %3, 'F' || parameter, old_value, new_value, %4 FROM record_writes "
                      "WHERE visit = ? ORDER BY at")
                  .arg(ShownTime("at"), kBoardLabel, kWhatLabel, kOutcomeLabel),
              {visit});
-    SetQuery(m_faultModel,
+    SetQuery(m_faults,
              QString("SELECT %1, CASE l.kind WHEN 'log' THEN '故障记录' WHEN 'partial-log' THEN '故障记录（未读完）' "
                      "ELSE '故障报告' END, f.position, f.code, f.floor, f.time, COALESCE(f.text, '（无故障记录）') "
                      "FROM fault_logs l LEFT JOIN fault_entries f ON f.log = l.id WHERE l.visit = ? "
                      "ORDER BY l.taken, f.position")
                  .arg(ShownTime("l.taken")),
              {visit});
-    ShowShaftData(visit);
 }
 
-// The lift as the general page read it at the start and the end of the visit.
-void CRecordWindow::ShowIdentity(const QString& visit)
+// The lift as the general page read it at the start and the end of the
+// visit, and the shaft data, as the visit's report reads them.
+void CRecordWindow::ShowVisitData(const QString& visit)
 {
-    QSqlQuery query(CServiceRecord::Instance().Database());
-    query.prepare("SELECT elevator_id, program_name, phone, run_count, clock, at FROM identities WHERE visit = ? "
-                  "ORDER BY at");
-    query.addBindValue(visit);
-    QStringList first, last;
-    if (query.exec())
-        while (query.next()) {
-            last = {};
-            for (int i = 0; i < 6; ++i)
-                last << query.value(i).toString();
-            if (first.isEmpty())
-                first = last;
-        }
-    QString text;
-    if (first.isEmpty()) {
-        const QString assigned = m_visitModel.rowCount() > 0 && !visit.isEmpty()
-                                     ? m_liftModel.index(m_lifts->currentIndex().row(), 0).data().toString()
-                                     : QString();
-        text = assigned.isEmpty() ? "未识别的电梯：本次维护没有读取一般参数。打开“一般参数”即可识别电梯；"
-                                    "也可用“指定电梯…”把本次维护归入已知的电梯。"
-                                  : QString("电梯ID：%1（由技术员指定；本次维护没有读取一般参数）").arg(assigned);
-    } else {
-        text = QString("电梯ID：%1\n程序名称：%2\n电话号码：%3\n运行次数：开始 %4，结束 %5\n控制器时钟：%6（读于 %7）")
-                   .arg(last[0], last[1], last[2], first[3], last[3], last[4], last[5].left(19).replace('T', ' '));
-    }
-    m_identity->setText(text);
-    m_assign->setEnabled(!visit.isEmpty() && first.isEmpty());
-}
+    VisitData data;
+    QString error;
+    const bool loaded = !visit.isEmpty() && LoadVisitData(CServiceRecord::Instance().Database(), visit, data, error);
+    const auto count = [](const std::optional<long long>& runs) { return runs ? QString::number(*runs) : QString(); };
+    if (!loaded)
+        m_identity->setText(error);
+    else if (data.identityRead)
+        m_identity->setText(QString("电梯ID：%1\n程序名称：%2\n电话号码：%3\n运行次数：开始 %4，结束 %5\n控制器时钟：%6（读于 %7）")
+                                .arg(data.elevatorId, data.programName, data.phone, count(data.runCountStart),
+                                     count(data.runCountEnd), data.controllerClock,
+                                     data.laptopClock.left(19).replace('T', ' ')));
+    else if (!data.elevatorId.isEmpty())
+        m_identity->setText(QString("电梯ID：%1（由技术员指定；本次维护没有读取一般参数）").arg(data.elevatorId));
+    else
+        m_identity->setText("未识别的电梯：本次维护没有读取一般参数。打开“一般参数”即可识别电梯；"
+                            "也可用“指定电梯…”把本次维护归入已知的电梯。");
+    m_assign->setEnabled(loaded && !data.identityRead);
 
-void CRecordWindow::ShowShaftData(const QString& visit)
-{
-    QSqlQuery query(CServiceRecord::Instance().Database());
-    query.prepare("SELECT taken, data FROM shaft_data WHERE visit = ? ORDER BY taken");
-    query.addBindValue(visit);
     QStringList reads;
-    if (query.exec())
-        while (query.next())
-            reads << QString("读于 %1\n%2").arg(query.value(0).toString().left(19).replace('T', ' '),
-                                               query.value(1).toString());
+    for (const VisitData::Shaft& shaft : data.shafts)
+        reads << QString("读于 %1\n%2").arg(QString(shaft.taken).left(19).replace('T', ' '), shaft.data);
     m_shaft->setPlainText(reads.isEmpty() ? "本次维护没有读取井道数据。" : reads.join("\n\n"));
 }
 
@@ -427,7 +409,8 @@ void CRecordWindow::SetSync(CRecordSyncJob* sync, const QString& lastResult)
     m_syncResult = lastResult;
     for (QPushButton* b : {m_sync, m_history}) {
         b->setEnabled(sync != nullptr);
-        b->setToolTip(sync ? QString() : b->toolTip());
+        if (sync)
+            b->setToolTip({});
     }
     if (sync)
         connect(sync, &CRecordSyncJob::finished, this, &CRecordWindow::ShowSyncResult);

@@ -70,9 +70,8 @@ private:
     void ShowSyncResult(const QString& text);
     void OnLiftChosen();
     void OnVisitChosen();
-    void ShowIdentity(const QString& visit);
-    void ShowShaftData(const QString& visit);
-    void SetQuery(QSqlQueryModel& model, const QString& sql, const QVariantList& values = {});
+    void ShowVisitData(const QString& visit);
+    void SetQuery(QTableView* view, const QString& sql, const QVariantList& values = {});
     int SelectedSnapshotRow() const;
     void ReviewSnapshot(CParamReviewDlg::Mode mode);
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/OfflineComparison.h"
 
-#include "ui/MessageBox.h"
 #include "params/ParamComparison.h"
 #include "params/ParamFileDialog.h"
 #include "params/ParamReviewDlg.h"
@@ -31,14 +30,8 @@ void ShowOfflineComparison(const KeptParameters& base, const KeptParameters& oth
 
 void CompareWithChosenFile(const KeptParameters& base, const QString& fileBaseName, QWidget* parent)
 {
-    const QString path = ChooseParamFile(parent, false, fileBaseName);
-    if (path.isEmpty())
-        return;
     ParamFileContents contents;
-    QString error;
-    if (!CParamFile::Load(path, contents, error)) {
-        VelorMessageBox(error, MB_ICONERROR);
-        return;
-    }
-    ShowOfflineComparison(base, {QFileInfo(path).fileName(), base.catalogue, contents.records, {}}, parent);
+    QString path;
+    if (OpenChosenParamFile(parent, fileBaseName, contents, &path))
+        ShowOfflineComparison(base, {QFileInfo(path).fileName(), base.catalogue, contents.records, {}}, parent);
 }

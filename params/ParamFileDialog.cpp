@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/ParamFileDialog.h"
 
+#include "ui/MessageBox.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
@@ -43,4 +45,19 @@ QString ChooseParamFile(QWidget* parent, bool save, const QString& baseName, con
 ParamFileChooser SetParamFileChooser(ParamFileChooser chooser)
 {
     return std::exchange(g_chooser, std::move(chooser));
+}
+
+bool OpenChosenParamFile(QWidget* parent, const QString& baseName, ParamFileContents& contents, QString* path)
+{
+    const QString chosen = ChooseParamFile(parent, false, baseName);
+    if (chosen.isEmpty())
+        return false;
+    QString error;
+    if (!CParamFile::Load(chosen, contents, error)) {
+        VelorMessageBox(error, MB_ICONERROR);
+        return false;
+    }
+    if (path)
+        *path = chosen;
+    return true;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "params/ParamFile.h"
+
 #include <QString>
 
 #include <functional>
@@ -27,6 +29,11 @@ using ParamFileChooser = std::function<QString(const ParamFileQuestion&)>;
 // "<baseName>-<date>.<suffix>" for saving, baseName for opening. Returns the
 // chosen path, or an empty one for Cancel.
 QString ChooseParamFile(QWidget* parent, bool save, const QString& baseName, const QString& suffix = "F");
+
+// Asks for a parameter file to open and reads it; false after Cancel, or
+// after telling the technician why the chosen file cannot be read. path, when
+// given, is the file chosen.
+bool OpenChosenParamFile(QWidget* parent, const QString& baseName, ParamFileContents& contents, QString* path = nullptr);
 
 // Lets tests answer the file dialog; returns the previous chooser. An empty
 // chooser restores the real dialog.

@@ -56,15 +56,10 @@ CParamFileEditor::CParamFileEditor(KeptParameters parameters, QString path, QWid
 
 void CParamFileEditor::OpenFile(QWidget* parent)
 {
-    const QString path = ChooseParamFile(parent, false, "参数文件");
-    if (path.isEmpty())
-        return;
     ParamFileContents contents;
-    QString error;
-    if (!CParamFile::Load(path, contents, error)) {
-        VelorMessageBox(error, MB_ICONERROR);
+    QString path, error;
+    if (!OpenChosenParamFile(parent, "参数文件", contents, &path))
         return;
-    }
     const std::optional<CParamCatalogue> catalogue = CatalogueOfFile(contents, error);
     if (!catalogue) {
         VelorMessageBox(error, MB_ICONERROR);

@@ -33,6 +33,7 @@ bool LoadIdentity(const QSqlDatabase& db, VisitData& data, QString& error)
     if (!Select(query, "SELECT at, phone, run_count, clock FROM identities WHERE visit = ? ORDER BY at", data.visit, error))
         return false;
     while (query.next()) {
+        data.identityRead = true;
         if (!Text(query, 1).isEmpty())
             data.phone = Text(query, 1);
         if (!query.value(2).isNull()) {

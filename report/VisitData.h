@@ -48,6 +48,7 @@ struct VisitData
 
     QString visit, started, ended;
     QString elevatorId, programName, phone;
+    bool identityRead = false;            // the general page was read in the visit
     QString controllerClock, laptopClock; // the controller's clock and the laptop's when it was read
     std::optional<long long> runCountStart, runCountEnd;
     std::vector<Write> writes;
